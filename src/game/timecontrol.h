@@ -1,0 +1,47 @@
+// The time control: settings from the protocol, the clocks, and the per-think budget.
+// All times in centiseconds unless named otherwise.
+#pragma once
+#include <cstdint>
+
+constexpr int TIME_MODE_GAME = 1;          // "level" with 0 moves (whole game, optional increment)
+constexpr int TIME_MODE_ONE_MOVE = 2;      // "level" with 1 move per period
+constexpr int TIME_MODE_FIXED_TIME = 3;    // "st"
+constexpr int TIME_MODE_FIXED_DEPTH = 4;   // "sd"
+constexpr int TIME_MODE_PERIOD = 5;        // "level" with 2 or more moves per period
+
+struct TimeControlData {
+  int8_t timeMode;
+  int16_t movesPerPeriod;
+  int32_t baseMinutes;
+  int32_t baseSeconds;       // for "st": seconds per move
+  int32_t Bedienerzeit;      // increment per move, seconds
+  int32_t timeCmd;           // last "time"
+  int32_t otimCmd;           // last "otim"
+  int8_t clockRunning;       // time limits apply
+  int8_t depthLimit;         // last depth to complete ("sd" N gives N + 2); 48 by default
+  int32_t TimeC[2];          // remaining time per side
+  int16_t movesToGo[2];
+  int32_t Responsetime;      // target time for this move
+  int32_t reserveTime;       // spare time extensions may use
+  int32_t maxTime;           // Responsetime + reserveTime at the start of the think
+  int32_t extraTime;         // granted at the current root move
+  int32_t elapsed;           // since the think started, never negative
+  int32_t startTime;         // tick count / 10 at the start of the think
+  int8_t failLowActive;      // the first root move failed low in this iteration
+  int8_t timeExtended;       // a grant was made in this think (at most one)
+  int8_t extensionCounter;   // E: 0 none, else the root move index at which the grant expires
+  int32_t ComputerUhr;       // never set; debug output only
+  int32_t GegnerUhr;         // never set; debug output only
+};
+extern TimeControlData TimeControl;
+
+// Per-think budget (start of modes THINK_MOVE and THINK_PONDER).
+void computeTimeBudget();
+// Per-root-move rules after a legal root move was searched (searchDepth > 4).
+void applyRootMoveTimeRules(int moveIndex, int score, int toSquare);
+// A new best root move from the scout search ends a running extension at the next check.
+void noteNewBestRootMove();
+// Clock update after the engine's move.
+void updateClockAfterMove();
+// The stop test of the search at a poll: 1 when the search must stop now.
+int timeIsUp();

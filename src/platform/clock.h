@@ -1,0 +1,6 @@
+// Time base: a monotonic millisecond tick count and the calendar time.
+#pragma once
+#include <cstdint>
+
+uint32_t tickCount();       // milliseconds from an arbitrary start, monotonic
+long calendarSeconds();     // seconds since the epoch

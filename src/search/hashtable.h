@@ -1,0 +1,50 @@
+// The transposition table ("Hashtabelle"): one table per side to move, 12-byte entries,
+// indexed by hashKey & hashMask and verified by hashLock.
+//   offset  0 uint32 lock    hashLock of the position, 0 when empty
+//   offset  4 uint16 move    moveCode of the best move, 0 if none
+//   offset  6 int16  score   mate scores stored relative to the node
+//   offset  8 uint8  flags   1 exact, 2 lower bound, 4 upper bound; 0x20 threat, 0x40 mate threat
+//   offset  9 int8   depth   remaining depth; -64 empty; quiescence stores 0 or less
+//   offset 10 uint8  age     hashAge when stored; 1 after clearing; 32 for learned entries
+#pragma once
+#include <cstdint>
+
+struct HashEntry {
+  uint32_t lock;
+  uint16_t move;
+  int16_t score;
+  uint8_t flags;
+  int8_t depth;
+  uint8_t age;
+  uint8_t unused;
+};
+static_assert(sizeof(HashEntry) == 12, "a hash entry is 12 bytes");
+
+constexpr uint8_t BOUND_EXACT = 1;
+constexpr uint8_t BOUND_LOWER = 2;
+constexpr uint8_t BOUND_UPPER = 4;
+constexpr uint8_t HASH_THREAT = 0x20;
+constexpr uint8_t HASH_MATE_THREAT = 0x40;
+constexpr int8_t HASH_EMPTY_DEPTH = -64;
+constexpr uint8_t LEARNED_AGE = 32;
+constexpr uint32_t DEFAULT_HASH_MASK = 0x1FFFF;
+
+struct HashTableData {
+  HashEntry* table[2];   // one per side to move, hashMask + 1 entries each
+  uint32_t hashMask;
+  uint8_t hashAge;
+  uint32_t usedEntries;  // statistics
+};
+extern HashTableData HashTable;
+
+inline HashEntry& hashEntryFor(int side, uint32_t key) { return HashTable.table[side][key & HashTable.hashMask]; }
+
+void storeHash(int side, int score, int depth, int from, int to, int threatFlags, int bound);
+void clearHashTables();
+void ageHashTables();                 // per think: raise hashAge, restart at 1 above 250
+void readPvFromHash(int side, int d);
+
+// Sizes and allocates both hash tables and the ScoreTable from `megabytes`, retrying smaller
+// sizes; returns 0, or 5 / 6 / 12 when even the smallest size fails.
+int allocatePositionTables(int megabytes);
+void freePositionTables();

@@ -1,0 +1,8 @@
+// The selective alpha-beta search below the root and the quiescence search.
+#pragma once
+#include <cstdint>
+
+// nullFlag: 0 normal, 1 after a null move, 2 after the null move of a threat test.
+// cutFlag: 1 inside a multi-cut test.
+int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFlag);
+int16_t quiesce(int side, int qdepth, int alpha, int beta);

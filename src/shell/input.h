@@ -1,0 +1,25 @@
+// Console input: the pending-input buffer CBuf, line reading, word splitting and the poll.
+#pragma once
+#include <cstdint>
+
+constexpr int CBUF_SIZE = 2048;
+constexpr int LINE_SIZE = 2048;        // line buffers of the interpreter and of the poll handler
+constexpr int EDIT_LINE_SIZE = 512;    // line buffer of edit mode
+constexpr int TOKEN_COUNT = 32;
+constexpr int TOKEN_SIZE = 128;
+constexpr int READ_CHUNK = 512;
+
+struct InputData {
+  char CBuf[CBUF_SIZE];                 // read but not yet taken out as lines, zero-terminated
+  char tokens[TOKEN_COUNT][TOKEN_SIZE]; // words of the last line split
+  int8_t endOfInput;                    // standard input has ended
+};
+extern InputData Input;
+
+unsigned inputAvailable();
+int fillInputBuffer();                                  // 1 bytes appended, 0 end of input
+int readLine(char* buffer, int size);                   // 1 a line, -1 end of input
+int tokenize(const char* line, const char* separators); // fills Input.tokens; returns word count
+int32_t pollInput(int mode);                            // mode 2: refresh elapsed only
+// Puts a line (with its line feed) back at the front of CBuf; returns 0 if it does not fit.
+int unreadLine(const char* line);

@@ -1,0 +1,12 @@
+// Program entry: the diagnostic subcommands first, then the engine itself.
+#include <cstring>
+
+#include "board/perft.h"
+#include "shell/startup.h"
+
+int main(int argc, char** argv) {
+  if (argc >= 2) {
+    if (std::strcmp(argv[1], "perft") == 0) return runPerftCommand(argc, argv);
+  }
+  return engineMain(argc, argv);
+}

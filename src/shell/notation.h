@@ -1,0 +1,22 @@
+// Move notation: rendering moves, entering typed moves, thinking lines and the move announcement.
+#pragma once
+#include <cstdint>
+
+constexpr int MOVE_TEXT_SIZE = 8;
+
+struct NotationData {
+  char coordText[MOVE_TEXT_SIZE];  // g1f3, e1g1, e7e8q
+  char shortText[MOVE_TEXT_SIZE];  // Sf3, o-o, e8 / de
+  char rankText[MOVE_TEXT_SIZE];   // S1f3, 0-0, e8q / de8q
+  char fileText[MOVE_TEXT_SIZE];   // Sgf3, O-O, empty for promotions
+  int16_t thinkingPrinted;         // 0 at each think, 1 once a line was printed, 32 = force one line
+};
+extern NotationData Notation;
+
+constexpr int16_t FORCE_THINKING_LINE = 32;
+
+void formatMove(int from, int to, int flags);
+int enterMove(char* text);
+uint16_t parseMoveCode(const char* text, int side);
+void printThinking(int score, const uint16_t* pv, int kind);
+void printEngineMove(int square);
