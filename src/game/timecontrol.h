@@ -9,6 +9,9 @@ constexpr int TIME_MODE_FIXED_TIME = 3;    // "st"
 constexpr int TIME_MODE_FIXED_DEPTH = 4;   // "sd"
 constexpr int TIME_MODE_PERIOD = 5;        // "level" with 2 or more moves per period
 
+// Responsetime while analysing: the search runs until input arrives.
+constexpr int32_t ANALYSIS_RESPONSE_TIME = 999999900;
+
 struct TimeControlData {
   int8_t timeMode;
   int16_t movesPerPeriod;
@@ -29,19 +32,31 @@ struct TimeControlData {
   int32_t startTime;         // tick count / 10 at the start of the think
   int8_t failLowActive;      // the first root move failed low in this iteration
   int8_t timeExtended;       // a grant was made in this think (at most one)
-  int8_t extensionCounter;   // E: 0 none, else the root move index at which the grant expires
+  int16_t extensionCounter;  // E: 0 none, else the root move index at which the grant expires
   int32_t ComputerUhr;       // never set; debug output only
   int32_t GegnerUhr;         // never set; debug output only
 };
 extern TimeControlData TimeControl;
 
-// Per-think budget (start of modes THINK_MOVE and THINK_PONDER).
+// Start of every think (all modes): startTime from the tick count, elapsed 0.
+void startThinkClock();
+// Per-think budget (start of modes THINK_MOVE and THINK_PONDER). Reads SearchState.rootSide,
+// SearchState.pondering, EvalState.gamePhase and the queens of Board.typeCount.
 void computeTimeBudget();
-// Per-root-move rules after a legal root move was searched (searchDepth > 4).
-void applyRootMoveTimeRules(int moveIndex, int score, int toSquare);
+// The stop test of the search, to be called right after pollInput(1): 1 when the search must
+// stop now (stopSearch is then set). Waiting input and the clock count only past depth 3.
+int timeIsUp();
+// The first root move failed low: mark it for the clock when the position and depth are worth
+// extra time.
+void noteRootFailLow();
+// Start of an iteration: no fail low yet, no running extension.
+void resetIterationTimeState();
+// Per-root-move rules after a legal root move was searched and unmade (searchDepth > 4).
+// targetsOnSquare: how many generated root moves end on toSquare.
+void applyRootMoveTimeRules(int moveIndex, int score, int toSquare, int targetsOnSquare);
 // A new best root move from the scout search ends a running extension at the next check.
 void noteNewBestRootMove();
+// 1 when the clock leaves room for another iteration (always 1 when no clock applies).
+int clockAllowsNextIteration();
 // Clock update after the engine's move.
 void updateClockAfterMove();
-// The stop test of the search at a poll: 1 when the search must stop now.
-int timeIsUp();

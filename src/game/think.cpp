@@ -1,0 +1,745 @@
+// The think driver: from the root position to the announced move. It checks the book, runs a
+// shallow pre-search to order the root moves, deepens iteratively with a principal-variation
+// search of the first root move and scout searches of the others, then applies the game-end
+// rules, learns, makes the move and announces it.
+#include "game/think.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "board/attack.h"
+#include "board/board.h"
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "config/logfile.h"
+#include "config/settings.h"
+#include "eval/evalstate.h"
+#include "eval/evaluate.h"
+#include "game/book.h"
+#include "game/gameend.h"
+#include "game/learning.h"
+#include "game/timecontrol.h"
+#include "search/hashtable.h"
+#include "search/search.h"
+#include "search/searchstate.h"
+#include "shell/input.h"
+#include "shell/notation.h"
+#include "shell/protocol.h"
+
+namespace {
+
+// ---- Windows and score landmarks ----
+constexpr int FULL_WINDOW = 9999;               // the widest root window
+constexpr int MATED_PRESEARCH = -9998;          // pre-search best below this: full window
+constexpr int FIRST_WINDOW_HALF = 230;          // first iteration: best +- 230
+constexpr int MATED_WINDOW_BETA = -9000;        // window when the pre-search found only mates against us
+constexpr int ITERATION_WINDOW_HALF = 30;       // later iterations: best +- 30
+constexpr int SCOUT_WIDTH = 11;                 // scout window (alpha, alpha + 11)
+constexpr int FAIL_HIGH_STEP = 80;              // first re-search after a fail high: score + 80
+constexpr int SCOUT_RESEARCH_STEP = 100;        // scout fail high re-searched up to score + 100
+constexpr int ROOT_FLOOR_MARGIN = 75;           // rootFloor = score - 75
+constexpr int FIRST_LINE_BONUS = 30;            // kind-0 line shows alpha + 30 (the last best)
+constexpr int MATE_FOUND = 9001;                // no further iteration at or above this
+constexpr int HOPELESS = -9997;                 // below this the iterations stop
+constexpr int ILLEGAL_MOVE_BASE = 10000;        // an illegal root move scores ply - 10000
+constexpr int STALE_MARK_LIMIT = -10000;        // generation scores below this are old marks
+constexpr int STALE_MARK_LIFT = 32000;
+constexpr int16_t HISTORY_START = -32000;
+
+// ---- Search parameters of the root ----
+constexpr int MAX_ITERATION = 47;               // the last iteration searches depth 48
+constexpr int PRESEARCH_DEPTH = 1;
+constexpr int PRESEARCH_PLY_LIMIT = 5;
+constexpr int PRESEARCH_CUT_FLAG = 5;           // keeps the pre-search free of multi-cut
+constexpr int PLY_LIMIT_MARGIN = 4;             // plyLimit = searchDepth + 4
+constexpr int PV_READ_START = 2;                // readPvFromHash fills pv from index 2
+constexpr int STABILITY_MIN_DEPTH = 3;          // best-move changes count from depth 3
+constexpr int SINGLE_MOVE_MIN_DEPTH = 4;        // one legal move: decided after depth 4
+constexpr int STOP_MIN_DEPTH = 4;               // a stop ends the move loop from depth 4
+constexpr int TIME_RULES_MIN_DEPTH = 5;         // per-move time rules from depth 5
+constexpr int NULL_REDUCTION_NORMAL = 2;
+constexpr int NULL_REDUCTION_SELECTIVE = 3;     // SELECTIVITY 3 or 4
+constexpr int SELECTIVE_FROM = 3;
+constexpr uint16_t PV_FLAG_MASK = 0xFFFF;
+constexpr int32_t MOVE_TEXT_FLAG_MASK = 0xFF;
+constexpr int32_t PROMOTION_KIND_MASK = PROMOTION | PROMOTION_PIECE_MASK;
+
+// ---- Book ----
+constexpr int BOOK_MEASURE_PLY_LIMIT = 4;
+constexpr int BOOK_MEASURE_WINDOW = 150;        // rootEval +- 150
+constexpr int SOUND_BOOK_DELTA = -20;           // a candidate at least this good is sound
+constexpr int BOOK_MAX_GAME_COUNT = 60;
+constexpr int BOOK_FREE_GAME_COUNT = 3;         // the first moves of each side need no book trail
+constexpr int16_t BOOK_CHOSEN_SCORE = 1;
+constexpr int16_t BOOK_OTHER_SCORE = -1;
+
+// ---- Root ordering ----
+constexpr int PRESEARCH_BEST_BONUS = 3000;
+constexpr int16_t HASH_MOVE_ORDER = 2001;
+constexpr int16_t CASTLE_SHORT_ORDER = 1200;
+constexpr int CHECK_ORDER_BONUS = 500;
+
+// ---- Root bonuses ----
+constexpr int REVERSE_MOVE_PENALTY = 5;         // taking back the engine's own last move
+constexpr int SPECIAL_MOVE_BONUS = 50;
+constexpr int EARLY_PIECE_PENALTY = 5;          // queen in the opening, king before the endgame
+constexpr int QUEEN_EARLY_PHASE = 1;            // gamePhase below this
+constexpr int KING_EARLY_PHASE = 2;
+constexpr int MIN_GAME_COUNT_FOR_REVERSE = 3;
+
+// ---- Learning ----
+constexpr int LEARN_MAX_PHASE = 1;
+constexpr int LEARN_MIN_DEPTH = 5;
+constexpr int LEARN_MAX_GAME_COUNT = 60;
+constexpr int LEARN_LOW = -150;
+constexpr int LEARN_HIGH = 200;
+constexpr int LEARN_SWING = 200;
+constexpr int LEARN_HISTORY_HIGH = 150;
+constexpr int LEARN_MIN_GAME_COUNT_FOR_HISTORY = 2;
+
+// ---- Phase rule ----
+constexpr int PHASE_OPENING_ABOVE = 5300;
+constexpr int PHASE_MIDDLE_FROM = 4200;
+constexpr int PHASE_LATE_FROM = 1770;
+
+// Positions with a preferred root move, identified by hashLock.
+struct SpecialMove {
+  uint32_t lock;
+  int8_t from;
+  int8_t to;
+};
+constexpr SpecialMove specialMoves[] = {
+    {0x055EE162, F5, F6}, {0x13016D18, E4, E5}, {0x134BBDEE, E5, E4}, {0x225E405F, C5, E6},
+    {0x23937EB0, G7, H6}, {0x23EAE4EE, D4, D5}, {0x266636C3, C6, D8}, {0x2B2567EC, G2, H3},
+    {0x2BFFC980, C3, D1}, {0x2EC1BE79, D5, D4}, {0x42339946, G3, G4}, {0x90D2F5C9, G6, G5},
+    {0xBD34B082, C3, B1}, {0xC2E5F930, E2, F1}, {0xC83B02CC, G5, H4}, {0xD073013B, E7, F8},
+    {0xD11ACEC5, G4, H5}, {0xE083CE2C, F4, F3},
+};
+
+// What the steps of one think share.
+struct RootContext {
+  int mode;
+  int first;                  // root list: moveStack[first .. last]
+  int last;
+  int16_t targetCount[64];    // generated root moves per destination square
+  uint32_t rootLock;          // hashLock of the root position
+  int bookMove;               // a book move was chosen: no search
+  int phaseAtStart;           // gamePhase when the think began
+  int preSearchBest;          // best pre-search score (-9999 when there was none)
+  uint16_t specialMove;       // preferred root move of this position, 0 if none
+  uint16_t previousBest;      // best move of the last iteration
+  int bestIndex;              // moveStack index of this iteration's best move, -1 before one
+  int alpha;
+  int beta;
+};
+
+Move& rootMove(int index) { return MoveStack.moveStack[index]; }
+
+uint16_t codeOf(const Move& move) { return moveCodeOf(move.from, move.to); }
+
+int isCapture(const Move& move) { return (move.flags & CAPTURE) != 0; }
+
+int ownKingAttacked(int side) { return isSquareAttacked(Board.pieceList[side][0], side ^ 1); }
+
+// The root list is ordered by picking the best of the rest into each position in turn.
+void sortRootList(const RootContext& ctx) {
+  for (int i = ctx.first; i < ctx.last; ++i) pickBest(i, ctx.last);
+}
+
+void setRootFloor(int score) {
+  SearchState.rootFloor[0] = static_cast<int16_t>(score - ROOT_FLOOR_MARGIN);
+  SearchState.rootFloor[1] = static_cast<int16_t>(-score - ROOT_FLOOR_MARGIN);
+}
+
+// Searches the position after the root move at `index` (made by the caller) and returns its
+// score for the root side. The window is the root side's.
+int searchAfterRootMove(int index, int depth, int alpha, int beta, int cutFlag) {
+  const Move& move = rootMove(index);
+  SearchState.rootMoveIndex = static_cast<int16_t>(index);
+  SearchState.captureSquare[1] = static_cast<int8_t>(isCapture(move) ? move.to + 1 : 0);
+  SearchState.ply += 1;
+  const int score = -search(SearchState.rootSide ^ 1, depth, -beta, -alpha, 0, cutFlag);
+  SearchState.ply -= 1;
+  return score;
+}
+
+void probeRootHashMove() {
+  const HashEntry& entry = hashEntryFor(SearchState.rootSide, Board.hashKey);
+  const bool inUse = entry.depth != HASH_EMPTY_DEPTH && entry.lock == Board.hashLock;
+  SearchState.hashMove = inUse ? entry.move : 0;
+}
+
+// Step 1. Everything a think starts from.
+void resetThinkState(int side, int mode) {
+  SearchData& s = SearchState;
+  s.stopSearch = 0;
+  s.inputPending = 0;
+  TimeControl.failLowActive = 0;
+  TimeControl.timeExtended = 0;
+  TimeControl.extensionCounter = 0;
+  TimeControl.extraTime = 0;
+  s.pondering = static_cast<int8_t>(mode == THINK_PONDER || ProtocolState.analyzing);
+  s.rootSide = static_cast<int8_t>(side);
+  if (!s.pondering) Board.sideToMove = static_cast<int8_t>(side);
+  s.nodes = 0;
+  s.nextPoll = 0;
+  std::memset(s.extensions, 0, sizeof s.extensions);
+  std::memset(s.recaptureExtended, 0, sizeof s.recaptureExtended);
+  std::memset(s.nodeFlags, 0, sizeof s.nodeFlags);
+  std::memset(s.captureSquare, 0, sizeof s.captureSquare);
+  std::memset(s.checkCount, 0, sizeof s.checkCount);
+  std::memset(s.nullMoves, 0, sizeof s.nullMoves);
+  std::memset(s.materialBalance, 0, sizeof s.materialBalance);
+  std::memset(s.rootBonus, 0, sizeof s.rootBonus);
+  std::fill(&s.history[0][0], &s.history[0][0] + 2 * HISTORY_SIZE, HISTORY_START);
+  Board.lastTo = -1;
+  std::memset(s.pv, 0, sizeof s.pv);
+  std::memset(s.pvFlags, 0, sizeof s.pvFlags);
+  std::memset(s.pvLocks, 0, sizeof s.pvLocks);
+  std::memset(s.killer1, 0, sizeof s.killer1);
+  std::memset(s.killer2, 0, sizeof s.killer2);
+  std::memset(s.bestAtPly, 0, sizeof s.bestAtPly);
+  std::memset(Book.bookCandidate, 0, sizeof Book.bookCandidate);
+  Book.candidateCount = 0;
+  s.soundBookMove = 0;
+  s.ply = 1;
+  s.maxDepthReached = 0;
+  s.verifying = 0;
+  s.bestMoveStable = 1;
+  s.legalRootMoves = 0;
+  s.rootMovesSearched = 0;
+  Notation.thinkingPrinted = 0;
+  if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
+}
+
+// Step 3. Phase, root evaluation, hash aging, budget and null-move reduction.
+void prepareSearch() {
+  preparePhaseState();
+  int8_t exact = 0;
+  SearchState.rootEval = evaluate(SearchState.rootSide, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
+  ageHashTables();
+  computeTimeBudget();
+  const int reduction = EngineSettings.selectivity >= SELECTIVE_FROM ? NULL_REDUCTION_SELECTIVE : NULL_REDUCTION_NORMAL;
+  SearchState.nullReduction[WHITE] = SearchState.nullReduction[BLACK] = static_cast<int8_t>(reduction);
+}
+
+// Step 4. Counters, the root hash move and the pseudo-legal root moves.
+void generateRootMoves(RootContext& ctx) {
+  SearchData& s = SearchState;
+  s.nodes = 0;
+  s.quiesceNodes = 0;
+  s.hashHits = s.hashCutoffs = 0;
+  s.nullTries[WHITE] = s.nullTries[BLACK] = 0;
+  s.nullFails[WHITE] = s.nullFails[BLACK] = 0;
+  EvalState.scoreTableHits = EvalState.scoreTableFills = EvalState.fullEvaluations = 0;
+  EvalState.pawnTableHits = EvalState.pawnTableFills = 0;
+  probeRootHashMove();
+  MoveStack.plyStart[1] = 0;
+  generateMoves(s.rootSide);
+  ctx.first = MoveStack.plyStart[1];
+  ctx.last = MoveStack.plyStart[2] - 1;
+}
+
+bool bookMayBeProbed(int mode) {
+  if (!ProtocolState.bookAllowed || !EngineSettings.bookEnabled) return false;
+  if (ProtocolState.analyzing && mode != THINK_BOOKINFO) return false;
+  const int count = Board.gameCount;
+  if (count >= BOOK_MAX_GAME_COUNT) return false;
+  return count < BOOK_FREE_GAME_COUNT || GameHistory[count - 1].bookMark != 0 || GameHistory[count - 2].bookMark != 0;
+}
+
+// A quiet search of a book candidate (made by the caller) tells how sound it is.
+void measureBookMove(int index, int slot) {
+  SearchData& s = SearchState;
+  s.searchDepth = 0;
+  s.plyLimit = BOOK_MEASURE_PLY_LIMIT;
+  s.rootBonus[1] = 0;
+  const int score = searchAfterRootMove(index, 0, s.rootEval - BOOK_MEASURE_WINDOW, s.rootEval + BOOK_MEASURE_WINDOW, 0);
+  const int delta = score - s.rootEval;
+  Book.bookCandidate[slot].searchDelta = static_cast<int16_t>(delta);
+  if (delta >= SOUND_BOOK_DELTA) s.soundBookMove = 1;
+}
+
+// Step 5. Legality of every root move, and the book candidates among the legal ones.
+void checkRootMoves(RootContext& ctx) {
+  const int side = SearchState.rootSide;
+  for (int i = ctx.first; i <= ctx.last; ++i) {
+    Move& move = rootMove(i);
+    ctx.targetCount[move.to] += 1;
+    makeMove(side, move);
+    if (ownKingAttacked(side)) {
+      move.score = static_cast<int16_t>(SearchState.ply - ILLEGAL_MOVE_BASE);
+      unmakeMove(side, move);
+      continue;
+    }
+    SearchState.legalRootMoves += 1;
+    if (bookMayBeProbed(ctx.mode) && Book.candidateCount < MAX_BOOK_CANDIDATES &&
+        probeBook(move.from, move.to, Book.candidateCount, side)) {
+      measureBookMove(i, Book.candidateCount);
+      Book.candidateCount += 1;
+    }
+    if (move.score < STALE_MARK_LIMIT) move.score = static_cast<int16_t>(move.score + STALE_MARK_LIFT);
+    unmakeMove(side, move);
+  }
+}
+
+void setBestRootMove(const Move& move, uint32_t rootLock) {
+  SearchState.pv[1] = codeOf(move);
+  SearchState.pvFlags[1] = static_cast<uint16_t>(move.flags & PV_FLAG_MASK);
+  SearchState.pvLocks[1] = rootLock;
+}
+
+// Step 6, book: the chosen candidate goes to the front and no search follows.
+void playBookMove(RootContext& ctx, int chosen) {
+  const uint16_t code = Book.bookCandidate[chosen].moveCode;
+  bool found = false;
+  for (int i = ctx.first; i <= ctx.last; ++i) {
+    Move& move = rootMove(i);
+    const bool isChosen = !found && codeOf(move) == code;
+    move.score = isChosen ? BOOK_CHOSEN_SCORE : BOOK_OTHER_SCORE;
+    found = found || isChosen;
+  }
+  sortRootList(ctx);
+  setBestRootMove(rootMove(ctx.first), ctx.rootLock);
+  SearchState.pv[2] = 0;
+  SearchState.stopSearch = 1;
+  ctx.bookMove = 1;
+}
+
+// Step 6. Returns 1 when the think ends here (book information).
+int decideOutcome(RootContext& ctx) {
+  if (SearchState.legalRootMoves == 0) {
+    SearchState.stopSearch = 1;
+    if (ctx.last < ctx.first) rootMove(ctx.first) = Move{};
+    rootMove(ctx.first).score = NO_LEGAL_MOVE_SCORE;
+  } else if (Book.candidateCount > 0) {
+    const int chosen = chooseBookMove(ctx.mode == THINK_BOOKINFO);
+    if (ctx.mode == THINK_BOOKINFO) return 1;
+    playBookMove(ctx, chosen);
+  }
+  return ctx.mode == THINK_BOOKINFO ? 1 : 0;
+}
+
+// Step 7. The preferred move of a known position, and the check at the root.
+void markRootSpecials(RootContext& ctx) {
+  ctx.specialMove = 0;
+  for (const SpecialMove& special : specialMoves) {
+    if (special.lock == Board.hashLock) ctx.specialMove = moveCodeOf(special.from, special.to);
+  }
+  if (isInCheck(SearchState.rootSide)) {
+    SearchState.nodeFlags[1] |= NODE_IN_CHECK;
+    SearchState.checkCount[1] = 1;
+  }
+}
+
+// Step 8. A quiescence-depth search of every root move orders the list.
+void preSearch(RootContext& ctx) {
+  SearchData& s = SearchState;
+  const int side = s.rootSide;
+  s.searchDepth = PRESEARCH_DEPTH;
+  int best = NO_SCORE;
+  for (int i = ctx.first; i <= ctx.last; ++i) {
+    Move& move = rootMove(i);
+    makeMove(side, move);
+    if (ownKingAttacked(side)) {
+      move.score = static_cast<int16_t>(s.ply - ILLEGAL_MOVE_BASE);
+      unmakeMove(side, move);
+      continue;
+    }
+    s.nodes += 1;
+    s.rootBonus[s.ply] = 0;
+    s.plyLimit = PRESEARCH_PLY_LIMIT;
+    s.pvRootMove = 1;
+    const int alpha = best < MATED_PRESEARCH ? -FULL_WINDOW : best;
+    const int score = searchAfterRootMove(i, 0, alpha, FULL_WINDOW, PRESEARCH_CUT_FLAG);
+    move.score = static_cast<int16_t>(score);
+    if (score > best) {
+      setBestRootMove(move, ctx.rootLock);
+      s.pv[2] = 0;
+      best = score;
+    }
+    unmakeMove(side, move);
+    if (s.nodeFlags[2] & NODE_IN_CHECK) move.flags |= GIVES_CHECK;
+  }
+  ctx.preSearchBest = best;
+}
+
+bool isShortCastlingKingMove(const Move& move) {
+  if (Board.pieceAt[move.from] != KING) return false;
+  return (move.from == E1 && move.to == G1) || (move.from == E8 && move.to == G8);
+}
+
+// Step 9. Pre-search best first, then the hash move, short castling, captures by victim and
+// checks.
+void orderRootMoves(RootContext& ctx) {
+  probeRootHashMove();
+  sortRootList(ctx);
+  rootMove(ctx.first).score = static_cast<int16_t>(rootMove(ctx.first).score + PRESEARCH_BEST_BONUS);
+  for (int i = ctx.first + 1; i <= ctx.last; ++i) {
+    Move& move = rootMove(i);
+    if (codeOf(move) == SearchState.hashMove) {
+      move.score = HASH_MOVE_ORDER;
+    } else if (isShortCastlingKingMove(move)) {
+      move.score = CASTLE_SHORT_ORDER;
+    }
+    if (isCapture(move)) move.score = static_cast<int16_t>(Board.pieceValue[Board.pieceAt[move.to]] - Board.pieceAt[move.from]);
+    if (move.flags & GIVES_CHECK) move.score = static_cast<int16_t>(move.score + CHECK_ORDER_BONUS);
+  }
+  sortRootList(ctx);
+}
+
+// Step 10. The first window around the pre-search best.
+void openFirstWindow(RootContext& ctx) {
+  const int best = ctx.preSearchBest;
+  setRootFloor(best);
+  ctx.alpha = best - FIRST_WINDOW_HALF;
+  ctx.beta = best + FIRST_WINDOW_HALF;
+  if (ctx.alpha < -FULL_WINDOW) {
+    ctx.alpha = -FULL_WINDOW;
+    ctx.beta = MATED_WINDOW_BETA;
+  }
+  SearchState.rootScore = static_cast<int16_t>(best);
+}
+
+// A root move (made) becomes the best of the iteration: PV, alpha, stability, thinking line.
+void acceptBestMove(RootContext& ctx, int index, int score) {
+  Move& move = rootMove(index);
+  move.score = static_cast<int16_t>(score);
+  setBestRootMove(move, ctx.rootLock);
+  ctx.alpha = score;
+  ctx.bestIndex = index;
+  readPvFromHash(SearchState.rootSide ^ 1, PV_READ_START);
+  if (SearchState.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
+  printThinking(score, SearchState.pv, 5);
+}
+
+// The first root move: full-window re-searches after a fail high or a fail low.
+void searchFirstRootMove(RootContext& ctx, int index) {
+  SearchData& s = SearchState;
+  const int depth = s.searchDepth - 1;
+  s.pvRootMove = 1;
+  setRootFloor(s.rootScore);
+  int score = searchAfterRootMove(index, depth, ctx.alpha, ctx.beta, 0);
+  if (s.stopSearch) {
+    score = s.rootScore;
+  } else if (score >= ctx.beta) {
+    printThinking(score, s.pv, 3);
+    const int raisedBeta = std::min(score + FAIL_HIGH_STEP, FULL_WINDOW);
+    const int again = searchAfterRootMove(index, depth, score - 1, raisedBeta, 0);
+    if (!s.stopSearch) {
+      score = again;
+      if (again >= raisedBeta) {
+        printThinking(again, s.pv, 4);
+        const int open = searchAfterRootMove(index, depth, again - 1, FULL_WINDOW, 0);
+        if (!s.stopSearch) score = std::max(open, again);
+      }
+    }
+  } else if (score <= ctx.alpha) {
+    noteRootFailLow();
+    printThinking(score, s.pv, 1);
+    pollInput(2);
+    const int again = searchAfterRootMove(index, depth, -FULL_WINDOW, score + 1, 0);
+    if (!s.stopSearch) score = again;
+  }
+  acceptBestMove(ctx, index, score);
+}
+
+// A later root move: a scout window just above alpha; a move that beats it is searched again
+// with wider windows and becomes the new best.
+void searchLaterRootMove(RootContext& ctx, int index) {
+  SearchData& s = SearchState;
+  Move& move = rootMove(index);
+  const int depth = s.searchDepth - 1;
+  const int alpha = ctx.alpha;
+  const int scoutBeta = std::min(alpha + SCOUT_WIDTH, FULL_WINDOW);
+  s.pvRootMove = 0;
+  setRootFloor(alpha);
+  const int scout = searchAfterRootMove(index, depth, alpha, scoutBeta, 0);
+  move.score = static_cast<int16_t>(scout);
+  if (scout <= alpha || s.stopSearch) return;
+  if (scout < scoutBeta) {
+    acceptBestMove(ctx, index, scout);
+    noteNewBestRootMove();
+    return;
+  }
+  printThinking(scout, s.pv, 4);
+  int score;
+  if (scout < MATE_RANGE) {
+    score = searchAfterRootMove(index, depth, scout - 1, scout + SCOUT_RESEARCH_STEP, 0);
+    if (!s.stopSearch && score >= scout + SCOUT_RESEARCH_STEP) {
+      score = searchAfterRootMove(index, depth, score - 1, FULL_WINDOW, 0);
+    }
+  } else {
+    score = searchAfterRootMove(index, depth, scout - 1, FULL_WINDOW, 0);
+  }
+  if (s.stopSearch) score = scout;
+  if (score > alpha || s.stopSearch) {
+    acceptBestMove(ctx, index, score);
+    noteNewBestRootMove();
+  } else {
+    move.score = static_cast<int16_t>(score);
+    printThinking(alpha, s.pv, 5);
+  }
+}
+
+bool reversesOwnLastMove(const Move& move) {
+  if (Board.gameCount < MIN_GAME_COUNT_FOR_REVERSE) return false;
+  const uint16_t own = GameHistory[Board.gameCount - 2].moveCode;
+  return move.to == moveCodeFrom(own) && move.from == moveCodeTo(own);
+}
+
+bool isEarlyQueenOrKingMove(const Move& move) {
+  const int piece = Board.pieceAt[move.to];
+  return (piece == QUEEN && EvalState.gamePhase < QUEEN_EARLY_PHASE) ||
+         (piece == KING && EvalState.gamePhase < KING_EARLY_PHASE);
+}
+
+// Step 11.2, one root move: bonuses, legality, search, draw marks, time rules.
+void searchRootMove(RootContext& ctx, int i) {
+  SearchData& s = SearchState;
+  const int side = s.rootSide;
+  const int index = ctx.first + i;
+  Move& move = rootMove(index);
+  s.rootBonus[s.ply] = 0;
+  makeMove(side, move);
+  if (reversesOwnLastMove(move)) s.rootBonus[1] -= REVERSE_MOVE_PENALTY;
+  if (codeOf(move) == ctx.specialMove) s.rootBonus[1] += SPECIAL_MOVE_BONUS;
+  if (ownKingAttacked(side)) {
+    move.score = static_cast<int16_t>(s.ply - ILLEGAL_MOVE_BASE);
+    unmakeMove(side, move);
+    return;
+  }
+  s.plyLimit = static_cast<int8_t>(s.searchDepth + PLY_LIMIT_MARGIN);
+  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
+  if (s.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) s.rootBonus[1] -= EARLY_PIECE_PENALTY;
+  s.nodes += 1;
+  if (i == 0) {
+    searchFirstRootMove(ctx, index);
+  } else {
+    searchLaterRootMove(ctx, index);
+  }
+  s.rootMovesSearched += 1;
+  if (rootMoveDraws()) {
+    move.score = DRAW_SCORE;
+    move.flags |= DRAW_FLAG;
+  }
+  unmakeMove(side, move);
+  pollInput(2);
+  if (s.searchDepth >= TIME_RULES_MIN_DEPTH) applyRootMoveTimeRules(i, move.score, move.to, ctx.targetCount[move.to]);
+}
+
+// Step 11.4. The best move goes to the front; the moves before it move down one place.
+void rotateBestToFront(RootContext& ctx) {
+  int best = ctx.bestIndex;
+  for (int i = ctx.first; best < 0 && i <= ctx.last; ++i) {
+    const Move& move = rootMove(i);
+    const bool samePiece = (move.flags & PROMOTION_KIND_MASK) == (SearchState.pvFlags[1] & PROMOTION_KIND_MASK);
+    if (codeOf(move) == SearchState.pv[1] && samePiece) best = i;
+  }
+  if (best < 0) return;
+  const Move chosen = rootMove(best);
+  for (int i = best; i > ctx.first; --i) rootMove(i) = rootMove(i - 1);
+  rootMove(ctx.first) = chosen;
+}
+
+// Step 11.7. The principal variation seeds the killers of the next iteration.
+void setKillersFromPv() {
+  SearchData& s = SearchState;
+  bool ended = false;
+  for (int p = 1; p <= MAX_SEARCH_PLY; ++p) {
+    const uint16_t move = ended ? 0 : s.pv[p];
+    if (move == 0) {
+      ended = true;
+      s.killer1[p] = s.killer2[p] = 0;
+    } else if (move == s.killer1[p]) {
+      s.killer2[p] = 0;
+    } else {
+      s.killer1[p] = move;
+      s.killer2[p] = 0;
+    }
+    s.bestAtPly[p] = 0;
+  }
+}
+
+// Step 11. Iterative deepening until the time, the depth or a mate ends it.
+void deepen(RootContext& ctx) {
+  SearchData& s = SearchState;
+  while (!s.stopSearch && s.searchDepth <= MAX_ITERATION) {
+    // Step 11.1.
+    s.searchDepth += 1;
+    if (s.maxDepthReached < s.searchDepth) s.maxDepthReached = s.searchDepth;
+    resetIterationTimeState();
+    s.rootMovesSearched = 0;
+    ctx.bestIndex = -1;
+    // Step 11.2.
+    for (int i = 0; ctx.first + i <= ctx.last; ++i) {
+      searchRootMove(ctx, i);
+      if (s.searchDepth >= STOP_MIN_DEPTH && s.stopSearch) break;
+    }
+    // Step 11.3.
+    if (s.legalRootMoves == 1 && s.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) s.stopSearch = 1;
+    // Step 11.4.
+    rotateBestToFront(ctx);
+    const Move& best = rootMove(ctx.first);
+    const int bestScore = best.score;
+    // Step 11.5.
+    if (!s.stopSearch) storeHash(s.rootSide, bestScore, s.searchDepth, best.from, best.to, 0, BOUND_EXACT);
+    // Step 11.6.
+    pollInput(2);
+    if (s.inputPending || s.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
+        !clockAllowsNextIteration()) {
+      s.stopSearch = 1;
+    }
+    // Step 11.7.
+    setKillersFromPv();
+    // Step 11.8.
+    if (bestScore < HOPELESS) s.stopSearch = 1;
+    if (s.stopSearch) break;
+    // Step 11.9.
+    ctx.alpha = bestScore - ITERATION_WINDOW_HALF;
+    ctx.beta = bestScore + ITERATION_WINDOW_HALF;
+    ctx.previousBest = codeOf(best);
+    s.rootScore = static_cast<int16_t>(bestScore);
+  }
+}
+
+bool learningWanted(const RootContext& ctx, int score) {
+  const int count = Board.gameCount;
+  if (!EngineSettings.learningEnabled || ctx.phaseAtStart > LEARN_MAX_PHASE) return false;
+  if (SearchState.searchDepth < LEARN_MIN_DEPTH || count >= LEARN_MAX_GAME_COUNT) return false;
+  const int pre = ctx.preSearchBest;
+  const int swing = pre > score ? pre - score : score - pre;
+  if ((pre > LEARN_LOW || score > LEARN_LOW) && (pre < LEARN_HIGH || score < LEARN_HIGH || swing > LEARN_SWING)) {
+    return true;
+  }
+  if (count < LEARN_MIN_GAME_COUNT_FOR_HISTORY) return false;
+  const int previous = GameHistory[count - 1].score;
+  return (previous > LEARN_LOW || score > LEARN_LOW) && (previous < LEARN_HISTORY_HIGH || score < LEARN_HISTORY_HIGH);
+}
+
+// Step 14. Learn, make the move, print the last thinking line and the move, then the game-end
+// lines.
+void playMove(const RootContext& ctx, Move& best, int score) {
+  if (learningWanted(ctx, score)) writeLearning(score, codeOf(best));
+  makeMove(SearchState.rootSide, best);
+  printThinking(score, SearchState.pv, 7);
+  if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
+    Notation.thinkingPrinted = FORCE_THINKING_LINE;
+    printThinking(score, SearchState.pv, 7);
+  }
+  formatMove(best.from, best.to, best.flags & MOVE_TEXT_FLAG_MASK);
+  printEngineMove(best.to);
+  announceAfterMove(best, score, ctx.bookMove);
+}
+
+void recordEngineMove(const RootContext& ctx, int score) {
+  GameRecord& record = GameHistory[Board.gameCount];
+  record.score = static_cast<int16_t>(score);
+  record.depth = SearchState.searchDepth;
+  record.timeUsed = TimeControl.elapsed;
+  record.nodes = static_cast<int32_t>(static_cast<uint32_t>(SearchState.nodes));
+  record.bookMark = static_cast<int16_t>(ctx.bookMove ? 1 : 0);
+}
+
+// Steps 13 to 15. Game end, the move, the bookkeeping.
+void finishThink(RootContext& ctx) {
+  SearchData& s = SearchState;
+  ProtocolData& protocol = ProtocolState;
+  Move best = rootMove(ctx.first);
+  const int score = best.score;
+  // Step 13.
+  judgeOutcome(best, score);
+  if (!ctx.bookMove) {
+    protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
+    if ((best.flags & PROMOTION) || protocol.fritzMode) protocol.ponderMove = 0;
+  } else {
+    pollInput(2);
+  }
+  // Step 14.
+  const int legal = s.legalRootMoves;
+  const bool drawn = (best.flags & DRAW_FLAG) != 0;
+  const bool play = ((score > NO_LEGAL_MOVE_SCORE || drawn) && legal >= 1) || legal == 1 || ctx.bookMove;
+  if (play) {
+    playMove(ctx, best, score);
+  } else if (drawn) {
+    announceStalemate();
+  }
+  // Step 15.
+  if (play) recordEngineMove(ctx, score);
+  updateClockAfterMove();
+  if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
+    protocol.gameOver = 1;
+  } else if (play) {
+    Board.sideToMove = static_cast<int8_t>(s.rootSide ^ 1);
+  }
+  if (protocol.gameOver) protocol.ponderMove = 0;
+}
+
+}  // namespace
+
+void preparePhaseState() {
+  for (int side = WHITE; side <= BLACK; ++side) {
+    int8_t* counts = Board.typeCount[side];
+    counts[PAWN] = Board.pawnCount[side];
+    counts[KNIGHT] = counts[BISHOP] = counts[ROOK] = counts[QUEEN] = 0;
+    for (int i = 1; i <= Board.pieceCount[side]; ++i) counts[Board.pieceAt[Board.pieceList[side][i]]] += 1;
+  }
+  computeGamePhase();
+  // Castling still possible: unmoved king at home and an unmoved rook in a corner.
+  struct Home {
+    int king, queenRook, kingRook;
+  };
+  constexpr Home homes[2] = {{E1, A1, H1}, {E8, A8, H8}};
+  for (int side = WHITE; side <= BLACK; ++side) {
+    const Home& home = homes[side];
+    auto unmoved = [side](int square, int piece) {
+      return Board.squareMoves[square] == 0 && Board.pieceAt[square] == piece && Board.colorAt[square] == side;
+    };
+    EvalState.rootCastlingChance[side] = static_cast<int8_t>(
+        Board.castled[side] == 0 && unmoved(home.king, KING) && (unmoved(home.queenRook, ROOK) || unmoved(home.kingRook, ROOK)));
+  }
+}
+
+void think(int side, int mode) {
+  // A search needs the game record to have room and one king of each colour.
+  if (Board.gameCount >= GAME_MOVE_LIMIT || !hasOneKingEach()) {
+    SearchState.searchDepth = 0;
+    return;
+  }
+  RootContext ctx{};
+  ctx.mode = mode;
+  ctx.rootLock = Board.hashLock;
+  ctx.preSearchBest = NO_LEGAL_MOVE_SCORE;
+  ctx.bestIndex = -1;
+
+  // Steps 1 and 2.
+  resetThinkState(side, mode);
+  startThinkClock();
+  // Step 3.
+  if (mode == THINK_MOVE || mode == THINK_PONDER) {
+    prepareSearch();
+    ctx.phaseAtStart = EvalState.gamePhase;
+  }
+  // Steps 4 to 6.
+  generateRootMoves(ctx);
+  checkRootMoves(ctx);
+  if (decideOutcome(ctx)) {
+    SearchState.searchDepth = 0;
+    return;
+  }
+  // Steps 7 to 10.
+  markRootSpecials(ctx);
+  if (!SearchState.stopSearch) {
+    preSearch(ctx);
+    orderRootMoves(ctx);
+    openFirstWindow(ctx);
+  }
+  // Step 11.
+  deepen(ctx);
+  // Step 12. Pondering and analysis never play; neither does a ponder search without a hit.
+  const bool playsNow = !SearchState.pondering && !ProtocolState.analyzing &&
+                        !(mode == THINK_PONDER && !ProtocolState.ponderHit);
+  if (playsNow) finishThink(ctx);
+  SearchState.searchDepth = 0;
+}
