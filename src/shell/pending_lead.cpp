@@ -1,4 +1,5 @@
-// TEMPORARY: definitions the board needs until the shell, search and time-control code lands.
+// TEMPORARY: weak definitions the board needs until the shell, search and time-control code
+// lands; the real definitions elsewhere replace them.
 #include <chrono>
 #include <cstdio>
 
@@ -8,16 +9,16 @@
 #include "shell/protocol.h"
 #include "shell/startup.h"
 
-SearchData SearchState;
-TimeControlData TimeControl;
-ProtocolData ProtocolState;
+__attribute__((weak)) SearchData SearchState;
+__attribute__((weak)) TimeControlData TimeControl;
+__attribute__((weak)) ProtocolData ProtocolState;
 
-uint32_t tickCount() {
+__attribute__((weak)) uint32_t tickCount() {
   using namespace std::chrono;
   return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-int engineMain(int, char**) {
+__attribute__((weak)) int engineMain(int, char**) {
   char buffer[512];
   while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
   }
