@@ -36,6 +36,7 @@ void placeInitialPieces() {}
 void recomputeBoardState() {}
 int hasOneKingEach() { return 1; }
 void initMoveTables() {}
+void initBoardTables() {}
 void initHashKeys() {}
 void initDistanceTables() {}
 void clearMoveStack() {}

@@ -178,8 +178,10 @@ void clearSearchRecords() {
 
 // In fritz mode a new game keeps the hash tables' contents and only forgets their ages.
 void resetHashAges() {
+  const uint64_t entries = uint64_t{HashTable.hashMask} + 1;
   for (int side = WHITE; side <= BLACK; ++side) {
-    for (uint32_t i = 0; i <= HashTable.hashMask; ++i) HashTable.table[side][i].age = 0;
+    if (HashTable.table[side] == nullptr) continue;
+    for (uint64_t i = 0; i < entries; ++i) HashTable.table[side][i].age = 0;
   }
 }
 
