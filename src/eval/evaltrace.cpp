@@ -60,7 +60,7 @@ bool setUpTracePosition(int argc, char** argv) {
   if (!buildSetboardText(argc, argv, text)) return false;
   resetGameFields();
   if (!setupPosition(text)) return false;
-  return hasOneKingEach() && !hasPawnOnEdgeRank();
+  return positionIsPlayable(Board.sideToMove) && !hasPawnOnEdgeRank();
 }
 
 // The state the think driver prepares before it evaluates the root.

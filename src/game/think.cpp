@@ -5,6 +5,7 @@
 #include "game/think.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
@@ -525,6 +526,7 @@ void searchRootMove(RootContext& ctx, int i) {
     move.flags |= DRAW_FLAG;
   }
   unmakeMove(side, move);
+  assert(boardIsOk());
   pollInput(2);
   if (s.searchDepth >= TIME_RULES_MIN_DEPTH) applyRootMoveTimeRules(i, move.score, move.to, ctx.targetCount[move.to]);
 }
@@ -703,7 +705,7 @@ void preparePhaseState() {
 
 void think(int side, int mode) {
   // A search needs the game record to have room and one king of each colour.
-  if (Board.gameCount >= GAME_MOVE_LIMIT || !hasOneKingEach()) {
+  if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(side)) {
     SearchState.searchDepth = 0;
     return;
   }

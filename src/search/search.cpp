@@ -881,8 +881,11 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   const int ply = S.ply;
   assert(side == WHITE || side == BLACK);
   assert(ply >= 2 && ply <= MAX_SEARCH_PLY);
-  assert(ply > 2 || hasOneKingEach());
+  assert(ply > 2 || positionIsPlayable(side));
   if (S.stopSearch) return 0;
+  // A null move searches the next ply before this node has generated its moves: its list must
+  // start where this node's will, never inside an ancestor's list.
+  MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
 
   // Step 1.
   Node n{};
