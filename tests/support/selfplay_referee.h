@@ -1,0 +1,32 @@
+// Self-play: two engine processes play each other through pipes while a referee in the test
+// process relays the moves as an interface does, checks every move against its own board (the
+// engine library's generator and legality test), detects the end of the game and checks the
+// result line the engine prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vostrel_test {
+
+struct SelfPlayOptions {
+  std::vector<std::string> opening;  // coordinate moves played in force mode first
+  int fixedDepth = 1;                // "sd" value when `clockMinutes` is 0
+  int clockMinutes = 0;              // > 0: "level 0 MINUTES INCREMENT" with "time"/"otim" before every move
+  int incrementSeconds = 0;
+  int maxPlies = 200;                // the referee stops a game that reaches this many plies
+  double moveTimeoutSeconds = 60.0;  // safety net for one reply
+};
+
+struct SelfPlayResult {
+  std::string failure;               // empty when every rule held
+  std::string result;                // "1-0", "0-1", "1/2-1/2", or "*" for a game stopped at maxPlies
+  std::string reason;                // the comment of the result line, or "ply limit"
+  int plies = 0;                     // moves played, opening included
+  std::vector<std::string> moves;
+  int lowestClock[2] = {0, 0};       // smallest clock a side had left after a move (centiseconds)
+};
+
+SelfPlayResult playSelfGame(const SelfPlayOptions& options);
+
+}  // namespace vostrel_test
