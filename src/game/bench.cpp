@@ -29,7 +29,6 @@ namespace {
 
 constexpr int MIN_DEPTH = 1;
 constexpr int MAX_DEPTH = 40;
-constexpr int DEPTH_LIMIT_OFFSET = 2;           // "sd N" completes iteration N + 2
 constexpr int BENCH_HASH_MEGABYTES = 16;        // the default HASHSIZE
 constexpr int BENCH_SELECTIVITY = 1;            // the default SELECTIVITY
 constexpr int EXIT_OK = 0;
@@ -95,19 +94,6 @@ int setUpEngine() {
   return allocatePositionTables(BENCH_HASH_MEGABYTES) == 0 ? 1 : 0;
 }
 
-// A fixed depth without a clock, as after "sd".
-void setFixedDepth(int depth) {
-  TimeControlData& tc = TimeControl;
-  tc.timeMode = TIME_MODE_FIXED_DEPTH;
-  tc.depthLimit = static_cast<int8_t>(depth + DEPTH_LIMIT_OFFSET);
-  tc.clockRunning = 0;
-  tc.movesPerPeriod = 1;
-  tc.movesToGo[WHITE] = tc.movesToGo[BLACK] = 0;
-  tc.TimeC[WHITE] = tc.TimeC[BLACK] = 0;
-  tc.elapsed = 0;
-  tc.Bedienerzeit = 0;
-}
-
 void writeMoveText(uint16_t code, int32_t flags, char* text) {
   const int from = moveCodeFrom(code);
   const int to = moveCodeTo(code);
@@ -129,7 +115,7 @@ uint64_t benchPosition(int index, int depth) {
   clearHashTables();
   clearPawnTable();
   clearScoreTable();
-  setFixedDepth(depth);
+  setFixedDepthControl(depth);
   const int countBefore = Board.gameCount;
   const uint32_t start = tickCount();
   SearchState.searchDepth = 0;

@@ -60,6 +60,9 @@ constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only whe
 constexpr int64_t NO_RESERVE_CLOCK = 1300;         // at or below this there is no reserve
 constexpr int64_t RESERVE_BUDGET_FACTOR = 4;       // reserve at most 4 R
 
+// ---- Fixed depth ----
+constexpr int DEPTH_LIMIT_OFFSET = 2;              // "sd N" completes iteration N + 2
+
 // ---- Search and iteration limits ----
 constexpr int FIRST_DEPTH_WITH_STOPS = 4;          // input and clock stop only from here
 constexpr int LAST_DEPTH_RUNNING_TO_MAX = 5;       // up to here the search may run to maxTime
@@ -283,6 +286,30 @@ void expireExtension(int moveIndex) {
 }
 
 }  // namespace
+
+void setFixedDepthControl(int depth) {
+  TimeControlData& tc = TimeControl;
+  tc.depthLimit = static_cast<int8_t>(static_cast<uint8_t>(depth + DEPTH_LIMIT_OFFSET));
+  tc.timeMode = TIME_MODE_FIXED_DEPTH;
+  tc.clockRunning = 0;
+  tc.movesPerPeriod = 1;
+  tc.movesToGo[0] = tc.movesToGo[1] = 0;
+  tc.TimeC[0] = tc.TimeC[1] = 0;
+  tc.elapsed = 0;
+  tc.Bedienerzeit = 0;
+}
+
+void setFixedTimeControl(int seconds) {
+  TimeControlData& tc = TimeControl;
+  tc.timeMode = TIME_MODE_FIXED_TIME;
+  tc.baseSeconds = seconds;
+  tc.TimeC[0] = tc.TimeC[1] = toClock(static_cast<int64_t>(seconds) * CENTISECONDS_PER_SECOND);
+  tc.movesPerPeriod = 1;
+  tc.movesToGo[0] = tc.movesToGo[1] = 0;
+  tc.clockRunning = 1;
+  tc.elapsed = 0;
+  tc.Bedienerzeit = 0;
+}
 
 void startThinkClock() {
   TimeControl.startTime = static_cast<int32_t>(tickCount() / MILLISECONDS_PER_CENTISECOND);

@@ -38,6 +38,10 @@ struct TimeControlData {
 };
 extern TimeControlData TimeControl;
 
+// The settings of "sd DEPTH" (iterations up to DEPTH + 2, no clock) and "st SECONDS".
+void setFixedDepthControl(int depth);
+void setFixedTimeControl(int seconds);
+
 // Start of every think (all modes): startTime from the tick count, elapsed 0.
 void startThinkClock();
 // Per-think budget (start of modes THINK_MOVE and THINK_PONDER). Reads SearchState.rootSide,

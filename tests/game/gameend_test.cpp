@@ -73,7 +73,7 @@ class GameEndTest : public ::testing::Test {
     std::memset(&GameHistory[1], 0, sizeof(GameRecord) * plies);
     Board.gameCount = static_cast<int16_t>(plies);
     Board.lastIrreversible = 0;
-    setFixedDepth(2);
+    setFixedDepthControl(2);
   }
 };
 
@@ -109,7 +109,7 @@ TEST_F(GameEndTest, LengthLimitEndsTheGame) {
 TEST_F(GameEndTest, HopelessEngineResignsAfterItsMove) {
   // Black's lone king against two queens, searched to the ninth shown depth on a running clock.
   ASSERT_TRUE(startThinkPosition("k7/8/8/8/8/8/8/2QQ3K b - - 0 1"));
-  setFixedTime(30);
+  setFixedTimeControl(30);
   TimeControl.depthLimit = 7;
   const std::string out = runThinkQuietly(BLACK, THINK_MOVE);
   EXPECT_TRUE(contains(out, "1. ... " + lastGameMove() + "\nresign\n")) << out;

@@ -39,7 +39,7 @@ const Move* rootEntry(int from, int to) {
 
 TEST(ThinkTest, FixedDepthCompletesItsIterationAndPlays) {
   startThinkGame();
-  setFixedDepth(1);
+  setFixedDepthControl(1);
   const std::string out = runThinkQuietly(WHITE, THINK_MOVE);
   ASSERT_EQ(Board.gameCount, 1);
   EXPECT_EQ(GameHistory[1].depth, 3);  // "sd 1" completes the third iteration
@@ -52,7 +52,7 @@ TEST(ThinkTest, FixedDepthCompletesItsIterationAndPlays) {
 
   // Black answers at a deeper fixed depth: the last thinking line shows the shown depth (the
   // iteration + 2) and a variation that starts with the move played.
-  setFixedDepth(3);
+  setFixedDepthControl(3);
   const std::vector<std::string> lines = splitLines(runThinkQuietly(BLACK, THINK_MOVE));
   ASSERT_EQ(Board.gameCount, 2);
   EXPECT_EQ(GameHistory[2].depth, 5);
@@ -69,7 +69,7 @@ TEST(ThinkTest, FixedDepthCompletesItsIterationAndPlays) {
 TEST(ThinkTest, SingleLegalMoveIsDecidedAfterTheFourthIteration) {
   // Only Kxb2: the pawns are blocked and the king's other squares are covered by the rook.
   ASSERT_TRUE(startThinkPosition("3k4/8/7p/7P/8/8/1r6/K7 w - - 0 1"));
-  setFixedTime(30);
+  setFixedTimeControl(30);
   const auto start = std::chrono::steady_clock::now();
   runThinkQuietly(WHITE, THINK_MOVE);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -80,7 +80,7 @@ TEST(ThinkTest, SingleLegalMoveIsDecidedAfterTheFourthIteration) {
 
 TEST(ThinkTest, PonderingAndAnalysisNeverPlay) {
   startThinkGame();
-  setFixedDepth(2);
+  setFixedDepthControl(2);
   runThinkQuietly(WHITE, THINK_PONDER);
   EXPECT_EQ(Board.gameCount, 0);
   EXPECT_EQ(SearchState.searchDepth, 0);
@@ -95,7 +95,7 @@ TEST(ThinkTest, PonderingAndAnalysisNeverPlay) {
 TEST(ThinkTest, ImpossiblePositionsAndAFullGameRecordAreNotSearched) {
   // No Black king.
   ASSERT_TRUE(startThinkPosition("8/8/8/8/8/8/4P3/4K3 w - - 0 1"));
-  setFixedDepth(2);
+  setFixedDepthControl(2);
   EXPECT_EQ(runThinkQuietly(WHITE, THINK_MOVE), "");
   EXPECT_EQ(Board.gameCount, 0);
   // Two White kings.
@@ -118,7 +118,7 @@ TEST(ThinkTest, RootMoveRepeatingThePositionTwiceScoresADraw) {
   // Black, a queen down, can repeat the position for the third time and takes the draw.
   ASSERT_TRUE(startThinkPosition("rnb1kbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
   ASSERT_TRUE(playGameMoves({"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1"}));
-  setFixedDepth(2);
+  setFixedDepthControl(2);
   const std::string out = runThinkQuietly(BLACK, THINK_MOVE);
   const Move* repeat = rootEntry(F6, G8);
   ASSERT_NE(repeat, nullptr);

@@ -31,6 +31,19 @@ class TimeBudgetTest : public ::testing::Test {
     Board.gameCount = 0;  // no game move to take back
   }
 
+  // A whole-game budget at iteration 7 with a last best score of 50, no extension running.
+  void startLateIteration() {
+    vostrel_test::setLevel(0, 5, 0, 30000, 30000);
+    computeTimeBudget();
+    response = TimeControl.Responsetime;
+    reserve = TimeControl.reserveTime;
+    SearchState.searchDepth = 7;
+    SearchState.rootScore = 50;
+    resetIterationTimeState();
+  }
+  int response = 0;
+  int reserve = 0;
+
   // "level MOVES MINUTES 0" and the clocks, then the budget for phase `phase`.
   void budgetFor(int moves, int minutes, int increment, int own, int opponent, int phase) {
     vostrel_test::setLevel(moves, minutes, increment, own, opponent);
@@ -126,7 +139,7 @@ TEST_F(TimeBudgetTest, OpponentsClockShiftsTheBudget) {
 }
 
 TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
-  vostrel_test::setFixedTime(10);
+  setFixedTimeControl(10);
   TimeControl.timeCmd = TimeControl.otimCmd = 0;
   computeTimeBudget();
   EXPECT_EQ(TimeControl.Responsetime, 1000);
@@ -134,7 +147,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
   EXPECT_EQ(TimeControl.maxTime, 1000);
   EXPECT_EQ(TimeControl.TimeC[BLACK], 1000);
 
-  vostrel_test::setFixedDepth(6);
+  setFixedDepthControl(6);
   computeTimeBudget();
   EXPECT_EQ(TimeControl.Responsetime, 0);
   EXPECT_EQ(TimeControl.depthLimit, 8);
@@ -142,7 +155,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
   EXPECT_EQ(clockAllowsNextIteration(), 1);
 
   ProtocolState.analyzing = 1;
-  vostrel_test::setFixedTime(5);
+  setFixedTimeControl(5);
   computeTimeBudget();
   EXPECT_EQ(TimeControl.Responsetime, ANALYSIS_RESPONSE_TIME);
   EXPECT_EQ(TimeControl.clockRunning, 0);
@@ -158,7 +171,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
 }
 
 TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
-  vostrel_test::setFixedTime(10);
+  setFixedTimeControl(10);
   computeTimeBudget();
   TimeControl.elapsed = 1000;
   SearchState.searchDepth = 3;
@@ -204,7 +217,7 @@ TEST_F(TimeBudgetTest, IterationsStopAtEightyPercent) {
   EXPECT_EQ(clockAllowsNextIteration(), 0);
   SearchState.searchDepth = 3;  // the first iterations ignore the clock
   EXPECT_EQ(clockAllowsNextIteration(), 1);
-  vostrel_test::setFixedTime(10);  // "st" has no 80 % rule
+  setFixedTimeControl(10);  // "st" has no 80 % rule
   computeTimeBudget();
   SearchState.searchDepth = 6;
   TimeControl.elapsed = 999;
@@ -212,13 +225,7 @@ TEST_F(TimeBudgetTest, IterationsStopAtEightyPercent) {
 }
 
 TEST_F(TimeBudgetTest, ScoreDropAndRecoveryGrantReserveOnce) {
-  vostrel_test::setLevel(0, 5, 0, 30000, 30000);
-  computeTimeBudget();
-  const int response = TimeControl.Responsetime;
-  const int reserve = TimeControl.reserveTime;
-  SearchState.searchDepth = 7;
-  SearchState.rootScore = 50;
-  resetIterationTimeState();
+  startLateIteration();
   // A drop of more than 30 late in the budget: reserve / 8 until root move 4.
   TimeControl.elapsed = response * 8 / 10;
   applyRootMoveTimeRules(0, 10, E4, 1);
@@ -239,13 +246,7 @@ TEST_F(TimeBudgetTest, ScoreDropAndRecoveryGrantReserveOnce) {
 }
 
 TEST_F(TimeBudgetTest, RecoveryAfterFailLowAndNewBestMove) {
-  vostrel_test::setLevel(0, 5, 0, 30000, 30000);
-  computeTimeBudget();
-  const int response = TimeControl.Responsetime;
-  const int reserve = TimeControl.reserveTime;
-  SearchState.searchDepth = 7;
-  SearchState.rootScore = 50;
-  resetIterationTimeState();
+  startLateIteration();
   noteRootFailLow();
   EXPECT_EQ(TimeControl.failLowActive, 1);
   // A move far below the old score changes nothing.
@@ -329,7 +330,7 @@ TEST_F(TimeBudgetTest, ClockUpdateAfterTheMove) {
   EXPECT_EQ(TimeControl.TimeC[WHITE], 0);
   EXPECT_EQ(TimeControl.movesToGo[BLACK], 0);
   // No clock, no bookkeeping.
-  vostrel_test::setFixedDepth(3);
+  setFixedDepthControl(3);
   TimeControl.elapsed = 50;
   updateClockAfterMove();
   EXPECT_EQ(TimeControl.elapsed, 50);

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <memory>
 #include <optional>
-#include <regex>
 #include <sstream>
 
 #include "board/attack.h"
@@ -23,7 +22,20 @@ constexpr int FIFTY_MOVE_PLIES = 100;
 constexpr int REPETITIONS_FOR_DRAW = 2;
 constexpr double QUIT_TIMEOUT_SECONDS = 10.0;
 
-const std::regex MOVE_LINE(R"(^(\d+)\. \.\.\. (\S+)$)");
+const std::string MOVE_MARK = ". ... ";
+
+// "N. ... move": the move number and the move; false for any other line.
+bool parseMoveLine(const std::string& line, int* number, std::string* move) {
+  const size_t mark = line.find(MOVE_MARK);
+  if (mark == std::string::npos || mark == 0) return false;
+  for (size_t i = 0; i < mark; ++i) {
+    if (line[i] < '0' || line[i] > '9') return false;
+  }
+  *move = line.substr(mark + MOVE_MARK.size());
+  if (move->empty() || move->find(' ') != std::string::npos) return false;
+  *number = std::stoi(line.substr(0, mark));
+  return true;
+}
 
 bool isResultLine(const std::string& line) {
   return line.rfind("1-0 ", 0) == 0 || line.rfind("0-1 ", 0) == 0 || line.rfind("1/2-1/2 ", 0) == 0 ||
@@ -165,10 +177,11 @@ class Match {
   // stalemate the engine reports) recorded.
   std::optional<std::string> awaitMove(int side) {
     std::vector<std::string> skipped;
-    std::smatch match;
+    int number = 0;
+    std::string move;
     const auto start = std::chrono::steady_clock::now();
     const auto line = engines_[side]->waitForLine(
-        [](const std::string& text) { return std::regex_match(text, MOVE_LINE) || isResultLine(text); },
+        [&](const std::string& text) { return parseMoveLine(text, &number, &move) || isResultLine(text); },
         options_.moveTimeoutSeconds, &skipped);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     chargeClock(side, seconds);
@@ -179,19 +192,19 @@ class Match {
     }
     if (*line == "resign") {
       // Printed right after the resigning engine's last move, read when it is next to move.
-      result_.result = side == WHITE ? "0-1" : "1-0";
-      result_.reason = "resignation";
+      result_.result = std::string(side == WHITE ? "0-1" : "1-0");
+      result_.reason = std::string("resignation");
       return std::nullopt;
     }
-    if (!std::regex_match(*line, match, MOVE_LINE)) {
+    if (!parseMoveLine(*line, &number, &move)) {
       fail("unexpected line '" + *line + "' instead of a move");
       return std::nullopt;
     }
-    if (std::stoi(match[1].str()) != result_.plies + 1) {
+    if (number != result_.plies + 1) {
       fail("move number in '" + *line + "'");
       return std::nullopt;
     }
-    return match[2].str();
+    return move;
   }
 
   void chargeClock(int side, double seconds) {
@@ -243,8 +256,8 @@ class Match {
       sendClocks(mover);
       engines_[mover]->writeLine(*move);
     }
-    result_.result = "*";
-    result_.reason = "ply limit";
+    result_.result = std::string(1, '*');
+    result_.reason = std::string("ply limit");
   }
 
   void finish() {

@@ -25,7 +25,6 @@ namespace vostrel_test {
 
 namespace {
 
-constexpr int DEPTH_LIMIT_OFFSET = 2;
 constexpr int DEFAULT_DEPTH_LIMIT = 48;
 
 // Standard input becomes an empty pipe whose writer stays open: nothing is ever waiting.
@@ -89,30 +88,6 @@ bool playGameMoves(const std::vector<std::string>& moves) {
     Board.sideToMove = static_cast<int8_t>(Board.sideToMove ^ 1);
   }
   return true;
-}
-
-void setFixedDepth(int depth) {
-  TimeControlData& tc = TimeControl;
-  tc.depthLimit = static_cast<int8_t>(depth + DEPTH_LIMIT_OFFSET);
-  tc.timeMode = TIME_MODE_FIXED_DEPTH;
-  tc.clockRunning = 0;
-  tc.movesPerPeriod = 1;
-  tc.movesToGo[0] = tc.movesToGo[1] = 0;
-  tc.TimeC[0] = tc.TimeC[1] = 0;
-  tc.elapsed = 0;
-  tc.Bedienerzeit = 0;
-}
-
-void setFixedTime(int seconds) {
-  TimeControlData& tc = TimeControl;
-  tc.timeMode = TIME_MODE_FIXED_TIME;
-  tc.baseSeconds = seconds;
-  tc.TimeC[0] = tc.TimeC[1] = seconds * 100;
-  tc.movesPerPeriod = 1;
-  tc.movesToGo[0] = tc.movesToGo[1] = 0;
-  tc.clockRunning = 1;
-  tc.elapsed = 0;
-  tc.Bedienerzeit = 0;
 }
 
 void setLevel(int moves, int minutes, int increment, int ownClock, int opponentClock) {

@@ -19,10 +19,8 @@ void startThinkGame();
 // the first move that is not legal.
 bool playGameMoves(const std::vector<std::string>& moves);
 
-// The time-control fields as the commands "sd DEPTH", "st SECONDS" and "level MOVES MINUTES INC"
-// followed by "time"/"otim" leave them.
-void setFixedDepth(int depth);
-void setFixedTime(int seconds);
+// The time-control fields as the commands "level MOVES MINUTES INC", "time" and "otim" leave
+// them ("sd" and "st": setFixedDepthControl and setFixedTimeControl).
 void setLevel(int moves, int minutes, int increment, int ownClock, int opponentClock);
 
 // Runs think(side, mode) and returns what it printed on standard output.
