@@ -76,7 +76,8 @@ void notePinOrUncovered(int type, int blocker, int behind) {
   const int piece = Board.pieceAt[behind];
   if (piece > type) {
     // Pinned or skewered against the more valuable piece behind.
-    if (info > PIN_OVERWRITE_LIMIT || (piece > info && info < PIN_OVERWRITE_LIMIT)) info = static_cast<int16_t>(piece);
+    if (info > PIN_OVERWRITE_LIMIT || (piece > info && info < PIN_OVERWRITE_LIMIT))
+      info = static_cast<int16_t>(piece);
   } else if (piece > info) {
     info = static_cast<int16_t>(PIN_UNCOVERED | behind << 8 | type);
   }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cassert>
+#include <initializer_list>
 
 #include "board/board.h"
 #include "board/tables.h"
@@ -22,10 +23,19 @@
 namespace {
 
 constexpr int FILE_E = 4;
+constexpr int SECOND_RANK = 1;
+constexpr int THIRD_RANK = 2;
+// Offsets of the squares in front of a king on its first rank.
+constexpr int FRONT_LEFT = 7;
+constexpr int FRONT = 8;
+constexpr int FRONT_RIGHT = 9;
 
 // ---- Scale tables ----
 // Extra weakness in percent for the amplified attack styles, by the attacker's piece count.
 constexpr int aggressionScale[15] = {0, 0, 0, 30, 40, 50, 60, 70, 70, 70, 70, 70, 70, 70, 70};
+constexpr int AGGRESSION_LAST = 14;
+constexpr int QUEEN_ATTACK_SCALE_LAST = 15;
+constexpr int PERCENT = 100;
 
 // Danger by the attack units collected against the king.
 constexpr std::array<int32_t, 96> makeKingDanger() {
@@ -70,6 +80,8 @@ constexpr int BACK_RANK_PENALTY = 4;
 constexpr int XRAY_KING_PENALTY = 8;
 constexpr int CONTACT_PENALTY = 10;
 constexpr int LIGHT_ATTACK_PIECES = 2;       // piece count at which the weakness counts 1.5 times
+constexpr int WEAKNESS_HALF = -2;            // weakness enters the base halved and negated, truncated
+constexpr int BACK_RANK_PHASE = 2;           // the back-rank term applies from this gamePhase on
 
 // ---- Weakness counts ----
 constexpr int ROOK_BESIDE_KING = 3;
@@ -182,14 +194,23 @@ void scoreStormFiles(KingView& v, int nearFile, int outerFile) {
   }
 }
 
+// A king that went to the wing without castling, its rook still shut in beside it.
+void scoreRookBesideKing(KingView& v, int kingA, int kingB, std::initializer_list<int> rookSquares,
+                         int penalty) {
+  if (v.rk != kingA && v.rk != kingB) return;
+  for (int square : rookSquares) {
+    if (pieceOn(v.us, square) == ROOK) {
+      v.w += ROOK_BESIDE_KING;
+      v.base -= penalty;
+      return;
+    }
+  }
+}
+
 void scoreKingSide(KingView& v) {
   v.w = EvalState.kingSideShelter[v.us];
   const int enemyKingFile = fileOf(kingSquare(v.them));
-  if ((v.rk == F1 || v.rk == G1) &&
-      (pieceOn(v.us, G1) == ROOK || pieceOn(v.us, H1) == ROOK || pieceOn(v.us, H2) == ROOK)) {
-    v.w += ROOK_BESIDE_KING;
-    v.base -= KING_SIDE_ROOK_PENALTY;
-  }
+  scoreRookBesideKing(v, F1, G1, {G1, H1, H2}, KING_SIDE_ROOK_PENALTY);
   if (v.rk == G1 && pieceOn(v.us, F2) != PAWN) v.w += G1_KING_NO_F_PAWN;
   const bool g2Pawn = pieceOn(v.us, G2) == PAWN;
   if ((enemyHolds(v, F3, PAWN) || enemyHolds(v, F3, BISHOP)) && pieceOn(v.us, F2) == PAWN && !g2Pawn)
@@ -209,11 +230,7 @@ void scoreKingSide(KingView& v) {
 void scoreQueenSide(KingView& v) {
   v.w = EvalState.queenSideShelter[v.us];
   const int enemyKingFile = fileOf(kingSquare(v.them));
-  if ((v.rk == B1 || v.rk == C1) &&
-      (pieceOn(v.us, A1) == ROOK || pieceOn(v.us, A2) == ROOK || pieceOn(v.us, B1) == ROOK)) {
-    v.w += ROOK_BESIDE_KING;
-    v.base -= QUEEN_SIDE_ROOK_PENALTY;
-  }
+  scoreRookBesideKing(v, B1, C1, {A1, A2, B1}, QUEEN_SIDE_ROOK_PENALTY);
   if (pieceOn(v.us, B2) != PAWN) scoreHole(v, B2, QUEEN_SIDE_HOLE);
   if (enemyKingFile >= FILE_E && v.enemyPieces > 2) {
     v.w += OPPOSITE_WINGS;
@@ -252,8 +269,8 @@ void raiseShelters(KingView& v) {
 void scoreCentre(KingView& v) {
   v.w = v.enemyPieces + CENTRE_KING_BASE;
   for (int file : {FILE_D, FILE_E}) {
-    const int second = squareAt(1, file);
-    const int third = squareAt(2, file);
+    const int second = squareAt(SECOND_RANK, file);
+    const int third = squareAt(THIRD_RANK, file);
     if (pieceOn(v.us, second) == PAWN) continue;
     v.w += CENTRE_PAWN_MOVED;
     if (holds(relativeSquare(v.us, third), PAWN, v.us)) continue;
@@ -265,17 +282,14 @@ void scoreCentre(KingView& v) {
 
 // Step 3: a king on its first rank with every square in front of it blocked or covered.
 void scoreBackRank(KingView& v) {
-  if (EvalState.gamePhase <= 1 || rankOf(v.rk) != 0) return;
-  int front[3];
-  int count = 0;
-  if (v.rk == A1) {
-    front[count++] = A2;
-    front[count++] = B2;
-  } else if (v.rk == H1) {
-    front[count++] = H2;
-    front[count++] = G2;
-  } else {
-    for (int offset : {7, 8, 9}) front[count++] = v.rk + offset;
+  if (EvalState.gamePhase < BACK_RANK_PHASE || rankOf(v.rk) != FIRST_RANK) return;
+  int front[3] = {v.rk + FRONT_LEFT, v.rk + FRONT, v.rk + FRONT_RIGHT};
+  int count = 3;
+  if (v.rk == A1 || v.rk == H1) {
+    // A corner king has two squares in front of it.
+    front[0] = v.rk == A1 ? A2 : H2;
+    front[1] = v.rk == A1 ? B2 : G2;
+    count = 2;
   }
   for (int i = 0; i < count; ++i) {
     const int square = relativeSquare(v.us, front[i]);
@@ -317,13 +331,13 @@ void scoreWeakness(KingView& v, bool amplified) {
   if (v.enemyQueen && b > LIGHT_ATTACK_PIECES) {
     if (amplified) {
       v.w += b - LIGHT_ATTACK_PIECES;
-      v.w += aggressionScale[countIndex(b, 14)] * v.w / 100;
+      v.w += aggressionScale[countIndex(b, AGGRESSION_LAST)] * v.w / PERCENT;
     }
-    v.base += (queenAttackScale[countIndex(b, 15)] * v.w) / -2;
+    v.base += (queenAttackScale[countIndex(b, QUEEN_ATTACK_SCALE_LAST)] * v.w) / WEAKNESS_HALF;
   } else if (v.enemyQueen && b == LIGHT_ATTACK_PIECES) {
     v.base -= v.w + v.w / 2;
   } else {
-    v.base += v.w / -2;
+    v.base += v.w / WEAKNESS_HALF;
   }
 }
 
@@ -370,7 +384,7 @@ int16_t evaluateKingSafety(int colour) {
   // Step 4.
   scoreKingZone(v);
   // Step 5. Two heavy pieces on our second rank.
-  if (EvalState.seventhRankCount[v.them] > 1 && rankOf(v.rk) <= 2) v.w += HEAVY_PIECES_ON_SECOND;
+  if (EvalState.seventhRankCount[v.them] > 1 && rankOf(v.rk) <= THIRD_RANK) v.w += HEAVY_PIECES_ON_SECOND;
   // Step 6.
   const bool amplified = amplifiesAttack(colour);
   scoreWeakness(v, amplified);

@@ -105,6 +105,7 @@ constexpr int MOVER_THREAT_PENALTY = 12;          // threatened piece of the sid
 constexpr int PINNED_MINOR_PENALTY = 24;          // minor pinned to its king and hit by a pawn
 constexpr int ATTACKER_WEIGHT = 2;                // per attacker of a piece
 constexpr int XRAY_PENALTY = 8;
+constexpr int PAWN_DEFENDED_EXPOSURE_DIVISOR = 2;
 
 // ---- Knights ----
 // The two-steps-ahead square of an outpost is read only from here on: White above e4, Black below d5.
@@ -124,6 +125,12 @@ constexpr int TRAPPED_BISHOP_PENALTY = 110;
 constexpr int BISHOP_BASE_BONUS = 8;
 constexpr int ENDGAME_BISHOP_BASE = 5;
 constexpr int ENDGAME_BISHOP_PAWN_WEIGHT = 3;
+constexpr int ENDGAME_TARGET_WEIGHT = 2;     // enemy pawns on the bishop's colour count twice
+
+// ---- Mobility ----
+constexpr int HEAVY_MOBILITY_DIVISOR = 2;    // rooks and queens count half their safe moves
+constexpr int ENDGAME_MOBILITY_WEIGHT = 2;
+constexpr int ENDGAME_TABLE_DIVISOR = 2;     // the endgame knight uses half its square value
 
 // ---- Rooks ----
 constexpr int ROOK_CONNECTED = 2;
@@ -142,6 +149,7 @@ constexpr int BEHIND_OWN_PASSER = 11;
 constexpr int BESIDE_OWN_PASSER = 5;
 constexpr int BLOCKED_DUO_RANK_LIMIT = 2;         // a duo pawn above this relative rank
 constexpr int BLOCKED_FREE_FILE = 5;
+constexpr int BLOCKED_ROOK_WEIGHT = 2;
 constexpr int SEVENTH_RANK = 6;                   // relative rank index
 constexpr int ROOK_ON_SEVENTH = 25;
 constexpr int SECOND_ON_SEVENTH = 40;
@@ -255,7 +263,7 @@ int ownPawnFileBonus(int us, int square, int* fileDist) {
   }
   const bool duoUnderWay = (info & PAWN_DUO) && pawnRank > BLOCKED_DUO_RANK_LIMIT;
   if (duoUnderWay || pawnAttackers(them, frontPawnSquare(us, file)) > 0) return 0;
-  int v = -2 * blockedRookPenalty[pawnRank];
+  int v = -BLOCKED_ROOK_WEIGHT * blockedRookPenalty[pawnRank];
   if (info & PAWN_FREE_FILE) v -= BLOCKED_FREE_FILE;
   return v;
 }
@@ -280,8 +288,9 @@ int16_t pinPenalty(int s) {
     if (pawnAttackers(us, behind) > 0 || pieceAttackers(us, behind) > pieceAttackers(them, behind)) return 0;
     weighed = Board.pieceAt[behind];
   }
-  assert(weighed >= 0 && weighed < 8);
-  return static_cast<int16_t>(pawnAttackers(us, s) > 0 ? -pinWeightDefended[weighed] : -pinWeightUndefended[weighed]);
+  assert(weighed >= 0 && weighed <= KING);
+  const int weight = pawnAttackers(us, s) > 0 ? pinWeightDefended[weighed] : pinWeightUndefended[weighed];
+  return static_cast<int16_t>(-weight);
 }
 
 int16_t evaluateKnight(int s) {
@@ -340,7 +349,7 @@ int16_t evaluateRook(int s) {
   const int rank = rankOf(s);
   const int enemyKing = kingSquare(them);
   // Step 1.
-  EvalState.mobilityScore[us] += EvalState.safeMobility[s] / 2;
+  EvalState.mobilityScore[us] += EvalState.safeMobility[s] / HEAVY_MOBILITY_DIVISOR;
   int v = pinPenalty(s) + rookTable[relativeSquare(us, s)];
   int fileDist = NO_FILE_DISTANCE;
   // Step 2. Connected with another rook.
@@ -384,7 +393,7 @@ int16_t evaluateQueen(int s) {
   const int rank = rankOf(s);
   const int enemyKing = kingSquare(them);
   // Step 1.
-  EvalState.mobilityScore[us] += EvalState.safeMobility[s] / 2;
+  EvalState.mobilityScore[us] += EvalState.safeMobility[s] / HEAVY_MOBILITY_DIVISOR;
   int v = pinPenalty(s) + queenTable[relativeSquare(us, s)];
   // Step 2. The file counts toward the king unless own pawns stand in front of the queen.
   int fileDist = NO_FILE_DISTANCE;
@@ -432,6 +441,7 @@ int16_t pieceSafety(int s, int type) {
       }
       // Step 5. A battery behind the piece counts as one more defender.
       if (EvalState.batteryInfo[s] != 0) defenders += 1;
+      assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= 3);
       const int exposure = exposurePenalty[EvalState.gamePhase];
       if (!pawnDefended) {
         if (attackers > defenders && !threatened) {
@@ -440,7 +450,7 @@ int16_t pieceSafety(int s, int type) {
         }
         if (attackers >= defenders) r -= exposure;
       } else if (attackers > defenders && !threatened) {
-        r -= exposure / 2;
+        r -= exposure / PAWN_DEFENDED_EXPOSURE_DIVISOR;
       }
     }
   }
@@ -453,8 +463,8 @@ int16_t pieceSafety(int s, int type) {
 
 int16_t endgameKnight(int s) {
   const int us = pieceColour(s);
-  return static_cast<int16_t>(pinPenalty(s) + knightTable[relativeSquare(us, s)] / 2 +
-                              2 * EvalState.safeMobility[s]);
+  return static_cast<int16_t>(pinPenalty(s) + knightTable[relativeSquare(us, s)] / ENDGAME_TABLE_DIVISOR +
+                              ENDGAME_MOBILITY_WEIGHT * EvalState.safeMobility[s]);
 }
 
 int16_t endgameBishop(int s) {
@@ -464,8 +474,9 @@ int16_t endgameBishop(int s) {
   // Enemy pawns on the bishop's colour are targets, own ones are in its way.
   const int targets = ownPawnsOnColour(us ^ 1, dark);
   const int obstacles = ownPawnsOnColour(us, dark);
-  return static_cast<int16_t>(pinPenalty(s) + 2 * EvalState.safeMobility[s] + ENDGAME_BISHOP_BASE +
-                              ENDGAME_BISHOP_PAWN_WEIGHT * (2 * targets - obstacles));
+  const int pawns = ENDGAME_BISHOP_PAWN_WEIGHT * (ENDGAME_TARGET_WEIGHT * targets - obstacles);
+  return static_cast<int16_t>(pinPenalty(s) + ENDGAME_MOBILITY_WEIGHT * EvalState.safeMobility[s] +
+                              ENDGAME_BISHOP_BASE + pawns);
 }
 
 int16_t endgameRook(int s) {

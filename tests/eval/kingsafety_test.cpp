@@ -3,6 +3,7 @@
 #include "board/board.h"
 #include "config/settings.h"
 #include "eval/evalstate.h"
+#include "eval/evaltables.h"
 #include "eval/kingsafety.h"
 #include "eval/pawnhash.h"
 #include "search/searchstate.h"
@@ -169,6 +170,18 @@ TEST_F(KingSafety, AmplifiedUnitsRiseEvenWithoutEnemyQueen) {
   EvalState.kingAttackUnits[WHITE] = 30;
   evaluateKingSafety(WHITE);
   EXPECT_EQ(EvalState.kingAttackUnits[WHITE], 30);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EvalTables, BlackRowsMirrorWhite) {
+  for (int s = 0; s < 64; ++s) {
+    EXPECT_EQ(kingAreaWeight[BLACK][s], kingAreaWeight[WHITE][s ^ 56]) << s;
+    EXPECT_EQ(kingEndgameTable[BLACK][s], kingEndgameTable[WHITE][s ^ 56]) << s;
+  }
+  for (int r = 0; r < 8; ++r) EXPECT_EQ(passerBonus[BLACK][r], passerBonus[WHITE][7 - r]);
 }
 
 }  // namespace
