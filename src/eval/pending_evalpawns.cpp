@@ -1,7 +1,5 @@
-// TEMPORARY STUBS (evalpawns): definitions owned by other engineers, here only so that the pawn
-// terms link and test before their owners' files land. Remove when the real ones exist.
+// TEMPORARY (evalpawns): a weak definition of the evaluation's record until the evaluation driver
+// that owns it lands; the real definition replaces it.
 #include "eval/evalstate.h"
-#include "eval/evaltables.h"
 
-EvalData EvalState;
-const int16_t pinWeightDefended[8] = {0, 2, 4, 4, 5, 7, 10, 0};
+__attribute__((weak)) EvalData EvalState;
