@@ -96,6 +96,27 @@ TEST(PawnStructure, DoubledPawns) {
   EXPECT_EQ(scoreOf("4k3/ppp5/8/8/8/1P6/PPP5/4K3", WHITE), -12);
 }
 
+TEST(PawnStructure, WeakPawnsAndBreakthroughs) {
+  // d4 with e2 behind: weak once the Black f4 pawn takes e3 from the e-pawn's way up.
+  scoreOf("4k3/3p4/8/8/3P1p2/8/4P3/4K3", WHITE);
+  EXPECT_TRUE(flagsOf(WHITE, FILE_D) & PAWN_WEAK);
+  scoreOf("4k3/3p4/8/8/3P4/8/4P3/4K3", WHITE);
+  EXPECT_FALSE(flagsOf(WHITE, FILE_D) & PAWN_WEAK);
+
+  // A rook pawn stopped by b7 with the b-pawn behind it as a lever.
+  scoreOf("4k3/1p6/8/8/P7/8/1P6/4K3", WHITE);
+  EXPECT_TRUE(flagsOf(WHITE, FILE_A) & PAWN_BREAKTHROUGH);
+  // e5 blocked by e6, with d4 free to come up (d5 attacked once, level with e5: tolerated).
+  scoreOf("4k3/8/4p3/4P3/3P4/8/8/4K3", WHITE);
+  EXPECT_EQ(flagsOf(WHITE, FILE_E) & (PAWN_BLOCKED | PAWN_BREAKTHROUGH), PAWN_BLOCKED | PAWN_BREAKTHROUGH);
+  // c6 attacks d5 as well: the left neighbour fails and the search ends, though f4 would do.
+  scoreOf("4k3/8/2p1p3/4P3/3P1P2/8/8/4K3", WHITE);
+  EXPECT_FALSE(flagsOf(WHITE, FILE_E) & PAWN_BREAKTHROUGH);
+  // A Black pawn on the d-file rules the left neighbour out, so the right one is tried.
+  scoreOf("4k3/8/4p3/4P3/3P1P2/3p4/8/4K3", WHITE);
+  EXPECT_TRUE(flagsOf(WHITE, FILE_E) & PAWN_BREAKTHROUGH);
+}
+
 TEST(PawnStructure, ShelterValuesOfBothWings) {
   // White: a2 b3 f3 g2 h4; Black: a7 b4 g4.
   ASSERT_TRUE(setUpPawnTest("6k1/p7/8/8/1p4pP/1P3P2/P5P1/6K1 w - - 0 1", WHITE, 0));

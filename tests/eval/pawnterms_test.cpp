@@ -1,7 +1,9 @@
 // Pawn lookups, the pawn loops and file control, and the colour mirror of every pawn output.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "eval/attackmap.h"
@@ -156,6 +158,122 @@ TEST(FileControl, HalfOpenAndOpenFiles) {
   evaluateFileControl();
   EXPECT_EQ(EvalState.fileControl[WHITE], 0);
   EXPECT_EQ(EvalState.fileControl[BLACK], 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Everything the pawn terms produce for one colour.
+struct ColourOutputs {
+  int structure, shelterKing, shelterQueen, passer, firstFile, lastFile;
+  int loopScore, threat, hanging, dark, endgameScore, fileControl;
+  int fileInfo[8], front[8], rear[8], frontSquare[8];
+};
+
+// Runs the pawn terms as an evaluation for the side to move in `phase` would.
+void collectOutputs(int phase, ColourOutputs out[2]) {
+  const int side = Board.sideToMove;
+  clearPawnTable();
+  resetEvaluationState(side, phase);
+  buildAttackMaps(side);
+  evaluatePawnStructure();
+  for (int c : {WHITE, BLACK}) {
+    ColourOutputs& o = out[c];
+    o.structure = EvalState.pawnStructureScore[c];
+    o.shelterKing = EvalState.kingSideShelter[c];
+    o.shelterQueen = EvalState.queenSideShelter[c];
+    o.passer = (EvalState.passerSides >> c) & 1;
+    o.firstFile = EvalState.firstPawnFile[c];
+    o.lastFile = EvalState.lastPawnFile[c];
+    for (int f = 0; f < 8; ++f) {
+      o.fileInfo[f] = EvalState.pawnFileInfo[c][f];
+      o.front[f] = frontPawnRank(c, f);
+      o.rear[f] = rearPawnRank(c, f);
+      o.frontSquare[f] = frontPawnSquare(c, f);
+    }
+  }
+  for (int c : {WHITE, BLACK}) evaluatePawnLoop(c);
+  evaluateFileControl();
+  for (int c : {WHITE, BLACK}) {
+    out[c].loopScore = EvalState.pawnStructureScore[c];
+    out[c].threat = EvalState.threatScore[c];
+    out[c].hanging = EvalState.hangingPawns[c];
+    out[c].dark = EvalState.darkSquarePawns[c];
+    out[c].fileControl = EvalState.fileControl[c];
+    EvalState.pawnStructureScore[c] = static_cast<int16_t>(out[c].structure);
+    EvalState.threatScore[c] = 0;
+  }
+  for (int c : {WHITE, BLACK}) evaluateEndgamePawnLoop(c);
+  for (int c : {WHITE, BLACK}) out[c].endgameScore = EvalState.pawnStructureScore[c];
+}
+
+// The outputs of colour c in a position against those of the other colour in its mirror.
+// Not a mirror image: darkSquarePawns, since a vertical mirror turns dark squares into light ones
+// (the mirror's count is that colour's light-square pawns). No other rule treats Black apart.
+void expectMirrored(const ColourOutputs& o, const ColourOutputs& m, int mirrorPawns, int index) {
+  SCOPED_TRACE("position " + std::to_string(index));
+  EXPECT_EQ(o.structure, m.structure);
+  EXPECT_EQ(o.shelterKing, m.shelterKing);
+  EXPECT_EQ(o.shelterQueen, m.shelterQueen);
+  EXPECT_EQ(o.passer, m.passer);
+  EXPECT_EQ(o.firstFile, m.firstFile);
+  EXPECT_EQ(o.lastFile, m.lastFile);
+  EXPECT_EQ(o.loopScore, m.loopScore);
+  EXPECT_EQ(o.threat, m.threat);
+  EXPECT_EQ(o.hanging, m.hanging);
+  EXPECT_EQ(o.dark, mirrorPawns - m.dark);
+  EXPECT_EQ(o.endgameScore, m.endgameScore);
+  EXPECT_EQ(o.fileControl, m.fileControl);
+  for (int f = 0; f < 8; ++f) {
+    EXPECT_EQ(o.fileInfo[f], m.fileInfo[f]) << "file " << f;
+    if (o.front[f] == 0) continue;  // no pawn on the file
+    EXPECT_EQ(o.front[f], 7 - m.front[f]) << "file " << f;
+    EXPECT_EQ(o.rear[f], 7 - m.rear[f]) << "file " << f;
+    EXPECT_EQ(o.frontSquare[f], m.frontSquare[f] ^ 56) << "file " << f;
+  }
+}
+
+TEST(PawnMirror, ColourFlippedPositionsGiveSwappedOutputs) {
+  const std::vector<PositionSnapshot> positions = randomGamePositions(20240611u, 24, 90, 3);
+  ASSERT_GT(positions.size(), 500u);
+  int passers = 0, hanging = 0;
+  for (size_t i = 0; i < positions.size(); ++i) {
+    const int phase = static_cast<int>(i % 3);
+    ColourOutputs original[2], mirrored[2];
+    restoreSnapshot(positions[i]);
+    collectOutputs(phase, original);
+    restoreSnapshot(mirrorSnapshot(positions[i]));
+    collectOutputs(phase, mirrored);
+    for (int c : {WHITE, BLACK})
+      expectMirrored(original[c], mirrored[c ^ 1], Board.pawnCount[c ^ 1], static_cast<int>(i));
+    passers += original[WHITE].passer + original[BLACK].passer;
+    hanging += original[WHITE].hanging + original[BLACK].hanging;
+  }
+  // The games must reach the rules under test.
+  EXPECT_GT(passers, 20);
+  EXPECT_GT(hanging, 20);
+}
+
+TEST(PawnHashTable, HitsAgreeWithFreshEvaluations) {
+  const std::vector<PositionSnapshot> positions = randomGamePositions(77u, 8, 80, 4);
+  for (const PositionSnapshot& position : positions) {
+    restoreSnapshot(position);
+    clearPawnTable();
+    resetEvaluationState(Board.sideToMove, 1);
+    evaluatePawnStructure();
+    const EvalData fresh = EvalState;
+    resetEvaluationState(Board.sideToMove, 1);
+    evaluatePawnStructure();
+    ASSERT_EQ(EvalState.pawnTableHits, 1u);
+    EXPECT_EQ(0, std::memcmp(EvalState.pawnFileInfo, fresh.pawnFileInfo, sizeof fresh.pawnFileInfo));
+    EXPECT_EQ(EvalState.passerSides, fresh.passerSides);
+    for (int c : {WHITE, BLACK}) {
+      EXPECT_EQ(EvalState.pawnStructureScore[c], fresh.pawnStructureScore[c]);
+      EXPECT_EQ(EvalState.kingSideShelter[c], fresh.kingSideShelter[c]);
+      EXPECT_EQ(EvalState.queenSideShelter[c], fresh.queenSideShelter[c]);
+    }
+  }
 }
 
 }  // namespace
