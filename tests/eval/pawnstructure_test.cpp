@@ -171,6 +171,17 @@ TEST(PawnStructure, SameWingMajority) {
   EXPECT_EQ(EvalState.pawnStructureScore[WHITE], spread);
 }
 
+// The outputs of the structure evaluation are those of `expected`.
+void expectSameStructure(const EvalData& expected) {
+  EXPECT_EQ(0, std::memcmp(EvalState.pawnFileInfo, expected.pawnFileInfo, sizeof expected.pawnFileInfo));
+  EXPECT_EQ(EvalState.passerSides, expected.passerSides);
+  for (int colour : {WHITE, BLACK}) {
+    EXPECT_EQ(EvalState.pawnStructureScore[colour], expected.pawnStructureScore[colour]);
+    EXPECT_EQ(EvalState.kingSideShelter[colour], expected.kingSideShelter[colour]);
+    EXPECT_EQ(EvalState.queenSideShelter[colour], expected.queenSideShelter[colour]);
+  }
+}
+
 TEST(PawnHashTable, HitReturnsTheStoredValues) {
   ASSERT_TRUE(setUpPawnTest("r3k2r/pp3ppp/2p5/3pP3/3P4/2P5/P4PPP/R3K2R w KQkq - 0 1", WHITE, 1));
   evaluatePawnStructure();
@@ -186,12 +197,8 @@ TEST(PawnHashTable, HitReturnsTheStoredValues) {
   EvalState.pawnStructureScore[BLACK] = 1234;
   evaluatePawnStructure();
   EXPECT_EQ(EvalState.pawnTableHits, 1u);
-  EXPECT_EQ(0, std::memcmp(EvalState.pawnFileInfo, first.pawnFileInfo, sizeof first.pawnFileInfo));
-  EXPECT_EQ(EvalState.passerSides, first.passerSides);
+  expectSameStructure(first);
   for (int colour : {WHITE, BLACK}) {
-    EXPECT_EQ(EvalState.pawnStructureScore[colour], first.pawnStructureScore[colour]);
-    EXPECT_EQ(EvalState.kingSideShelter[colour], first.kingSideShelter[colour]);
-    EXPECT_EQ(EvalState.queenSideShelter[colour], first.queenSideShelter[colour]);
     EXPECT_EQ(EvalState.firstPawnFile[colour], NO_FILE);
     EXPECT_EQ(EvalState.lastPawnFile[colour], NO_FILE);
   }
@@ -207,6 +214,20 @@ TEST(PawnHashTable, HitReturnsTheStoredValues) {
   evaluatePawnStructure();
   EXPECT_EQ(EvalState.pawnTableFills, 1u);
   EXPECT_EQ(EvalState.pawnStructureScore[WHITE], first.pawnStructureScore[WHITE]);
+}
+
+TEST(PawnHashTable, HitsAgreeWithFreshEvaluations) {
+  for (const PositionSnapshot& position : randomGamePositions(77u, 8, 80, 4)) {
+    restoreSnapshot(position);
+    clearPawnTable();
+    resetEvaluationState(Board.sideToMove, 1);
+    evaluatePawnStructure();
+    const EvalData fresh = EvalState;
+    resetEvaluationState(Board.sideToMove, 1);
+    evaluatePawnStructure();
+    ASSERT_EQ(EvalState.pawnTableHits, 1u);
+    expectSameStructure(fresh);
+  }
 }
 
 }  // namespace

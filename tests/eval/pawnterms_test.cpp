@@ -255,25 +255,4 @@ TEST(PawnMirror, ColourFlippedPositionsGiveSwappedOutputs) {
   EXPECT_GT(hanging, 20);
 }
 
-TEST(PawnHashTable, HitsAgreeWithFreshEvaluations) {
-  const std::vector<PositionSnapshot> positions = randomGamePositions(77u, 8, 80, 4);
-  for (const PositionSnapshot& position : positions) {
-    restoreSnapshot(position);
-    clearPawnTable();
-    resetEvaluationState(Board.sideToMove, 1);
-    evaluatePawnStructure();
-    const EvalData fresh = EvalState;
-    resetEvaluationState(Board.sideToMove, 1);
-    evaluatePawnStructure();
-    ASSERT_EQ(EvalState.pawnTableHits, 1u);
-    EXPECT_EQ(0, std::memcmp(EvalState.pawnFileInfo, fresh.pawnFileInfo, sizeof fresh.pawnFileInfo));
-    EXPECT_EQ(EvalState.passerSides, fresh.passerSides);
-    for (int c : {WHITE, BLACK}) {
-      EXPECT_EQ(EvalState.pawnStructureScore[c], fresh.pawnStructureScore[c]);
-      EXPECT_EQ(EvalState.kingSideShelter[c], fresh.kingSideShelter[c]);
-      EXPECT_EQ(EvalState.queenSideShelter[c], fresh.queenSideShelter[c]);
-    }
-  }
-}
-
 }  // namespace
