@@ -8,6 +8,7 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "eval/evalstate.h"
+#include "eval/attackmap.h"
 #include "eval/evaltables.h"
 #include "eval/pawnview.h"
 
@@ -30,7 +31,6 @@ constexpr int ADVANCED_LONE_PENALTY = 4;
 constexpr int ATTACKED_PAWN_PENALTY = 2;     // per enemy piece attacking the pawn
 constexpr int FIRST_HANGING_PENALTY = 6;     // the first hanging pawn of the side to move
 constexpr int PIECE_IN_FRONT_PENALTY = 3;    // a piece stands on the stop square
-constexpr int PIN_CODE_LIMIT = 8;            // pinInfo below this is the code of the piece behind
 constexpr int ENDGAME_PHASE = 3;
 constexpr int16_t hangingEqualPenalty[4] = {2, 2, 2, 2};  // by gamePhase
 // By (king distance + taxicab distance) / 2 between an underdefended pawn and the enemy king.
@@ -56,11 +56,8 @@ int scanFile(int colour, int file, int from, int to) {
 
 int frontScan(int colour, int file) { return scanFile(colour, file, FRONT_SCAN_TOP, FRONT_SCAN_BOTTOM); }
 
-bool isDarkSquare(int s) { return ((fileOf(s) + rankOf(s)) & 1) == 0; }
 bool isPieceCode(int piece) { return piece >= KNIGHT && piece <= KING; }
 
-// Pieces and pawns of colour attacking s.
-int allAttackers(int colour, int s) { return pieceAttackers(colour, s) + Board.pawnAttacks[colour][s]; }
 bool attacks(int colour, int s) { return allAttackers(colour, s) > 0; }
 // colour attacks s or stands on it.
 bool holdsOrAttacks(int colour, int s) { return attacks(colour, s) || Board.colorAt[s] == colour; }
@@ -86,7 +83,7 @@ void scoreContestedPawn(int colour, int s) {
   }
 
   const int pin = EvalState.pinInfo[s];
-  if (pin > 0 && pin < PIN_CODE_LIMIT) addTo(EvalState.pawnStructureScore[colour], -(pinWeightDefended[pin] >> 1));
+  if (pin > 0 && pin < PIN_PIECE_LIMIT) addTo(EvalState.pawnStructureScore[colour], -(pinWeightDefended[pin] >> 1));
 }
 
 // Terms of a pawn on s whose file is neither passed nor blocked by an enemy pawn: a piece on
@@ -107,7 +104,7 @@ void scoreStopSquare(int colour, int s, uint16_t fileInfo, bool endgame) {
 // and weighs the enemy king's distance to contested pawns; it counts advanced pawns as phase 3.
 void runPawnLoop(int colour, bool endgame) {
   const int enemy = colour ^ 1;
-  const int enemyKing = Board.pieceList[enemy][0];
+  const int enemyKing = kingSquare(enemy);
   int16_t& score = EvalState.pawnStructureScore[colour];
   int advanced = 0;
   EvalState.darkSquarePawns[colour] = 0;

@@ -1,5 +1,5 @@
-// TEMPORARY STUBS (evalpawns): definitions owned by other engineers, here only so that the pawn
-// terms link and test before their owners' files land. Remove when the real ones exist.
+// TEMPORARY (evalpawns): a weak definition of the evaluation's record until the evaluation driver
+// that owns it lands; the real definition replaces it.
 #include "eval/evalstate.h"
 
-EvalData EvalState;
+__attribute__((weak)) EvalData EvalState;
