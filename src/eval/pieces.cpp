@@ -15,6 +15,7 @@
 #include "eval/evalstate.h"
 #include "eval/evaltables.h"
 #include "eval/pawnterms.h"
+#include "eval/pawnview.h"
 #include "eval/sideview.h"
 
 namespace {
@@ -419,11 +420,11 @@ int16_t pieceSafety(int s, int type) {
   int r = 0;
   int threatened = 0;
   // Step 1.
-  const int attackers = attackersOf(them, s);
+  const int attackers = allAttackers(them, s);
   if (attackers > 0) {
     // Step 2.
     r = -ATTACKER_WEIGHT * attackers;
-    int defenders = attackersOf(us, s);
+    int defenders = allAttackers(us, s);
     const int16_t enemyWord = EvalState.attackMap[them][s];
     const bool pawnHit = pawnAttackers(them, s) > 0;
     const bool pawnDefended = pawnAttackers(us, s) > 0;
