@@ -11,6 +11,7 @@
 #include "eval/attackmap.h"
 #include "eval/evaltables.h"
 #include "eval/pawnview.h"
+#include "eval/sideview.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ int frontScan(int colour, int file) { return scanFile(colour, file, FRONT_SCAN_T
 
 bool isPieceCode(int piece) { return piece >= KNIGHT && piece <= KING; }
 
-bool attacks(int colour, int s) { return allAttackers(colour, s) > 0; }
+bool attacks(int colour, int s) { return attackersOf(colour, s) > 0; }
 // colour attacks s or stands on it.
 bool holdsOrAttacks(int colour, int s) { return attacks(colour, s) || Board.colorAt[s] == colour; }
 
@@ -96,7 +97,7 @@ void scoreStopSquare(int colour, int s, uint16_t fileInfo, bool endgame) {
     addTo(score, -PIECE_IN_FRONT_PENALTY);
     if (!endgame && (fileInfo & PAWN_ISOLATED)) addTo(score, -PIECE_IN_FRONT_PENALTY);
   }
-  if (!(fileInfo & PAWN_STOP_OVERWHELMED) && allAttackers(enemy, stop) > allAttackers(colour, stop))
+  if (!(fileInfo & PAWN_STOP_OVERWHELMED) && attackersOf(enemy, stop) > attackersOf(colour, stop))
     addTo(score, blockedPawnValue[relativeSquare(colour, s)]);
 }
 
