@@ -23,7 +23,6 @@
 
 namespace {
 
-constexpr int FILE_D = 3;
 constexpr int FILE_E = 4;
 constexpr int SECOND_RANK = 1;
 constexpr int THIRD_RANK = 2;
@@ -295,7 +294,7 @@ void scoreBackRank(KingView& v) {
   }
   for (int i = 0; i < count; ++i) {
     const int square = relativeSquare(v.us, front[i]);
-    if (Board.pieceAt[square] != PAWN && allAttackers(v.them, square) == 0) return;
+    if (Board.pieceAt[square] != PAWN && attackersOf(v.them, square) == 0) return;
   }
   v.base -= BACK_RANK_PENALTY * (1 + rookCount(v.them) + Board.typeCount[v.them][QUEEN]);
 }
@@ -305,13 +304,13 @@ void scoreKingZone(KingView& v) {
   int free = 0;
   for (int i = 1; i <= EvalState.kingZoneCount[v.us]; ++i) {
     const int q = EvalState.kingZone[v.us][i];
-    if (allAttackers(v.them, q) == 0) {
+    if (attackersOf(v.them, q) == 0) {
       if (Board.colorAt[q] != v.us) free += 1;
       continue;
     }
     v.w += 1;
     const bool undefended = EvalState.attackMap[v.us][q] < ATTACK_QUEEN_BIT && pawnAttackers(v.us, q) == 0;
-    if (!undefended || allAttackers(v.them, q) < ATTACKS_FOR_CONTACT) continue;
+    if (!undefended || attackersOf(v.them, q) < ATTACKS_FOR_CONTACT) continue;
     const int16_t enemy = EvalState.attackMap[v.them][q];
     const int steps = BoardTables.taxicab[q][v.king];
     if (enemy & ATTACK_QUEEN_BIT) {

@@ -420,11 +420,11 @@ int16_t pieceSafety(int s, int type) {
   int r = 0;
   int threatened = 0;
   // Step 1.
-  const int attackers = allAttackers(them, s);
+  const int attackers = attackersOf(them, s);
   if (attackers > 0) {
     // Step 2.
     r = -ATTACKER_WEIGHT * attackers;
-    int defenders = allAttackers(us, s);
+    int defenders = attackersOf(us, s);
     const int16_t enemyWord = EvalState.attackMap[them][s];
     const bool pawnHit = pawnAttackers(them, s) > 0;
     const bool pawnDefended = pawnAttackers(us, s) > 0;
