@@ -24,3 +24,7 @@ struct ScoreTableData {
 extern ScoreTableData ScoreTable;
 
 void clearScoreTable();
+// Flags byte of the current position for `side`: side | the bits of unmoved king and rook pairs.
+uint8_t scoreTableFlags(int side);
+// Stores `score` for the current position and `side` with EvalState.evalThreat (always overwrites).
+void storeScoreEntry(int side, int16_t score);
