@@ -88,7 +88,6 @@ constexpr int H_FILE = 7;
 constexpr int RANK_5 = 4;  // rank indices from the pawn owner's side
 constexpr int RANK_6 = 5;
 constexpr int LAST_RANK = 7;
-constexpr int ATTACKER_COUNT_MASK = 0xFF;  // low byte of an attack-map word
 
 // ---- Pawnless endings ----
 constexpr int MATE_DISTANCE_BASE = 70;     // lone king: (base - king distance) x weight
@@ -151,7 +150,6 @@ constexpr int CUT_OFF_FAR_BONUS = 50;
 constexpr int CUT_OFF_FILE_WEIGHT = 5;
 
 int16_t pieceValueOf(int piece) { return Board.pieceValue[piece]; }
-int kingOf(int colour) { return Board.pieceList[colour][0]; }
 int distanceOf(int a, int b) { return BoardTables.distance[a][b]; }
 int strongerSide() { return Board.material[WHITE] <= Board.material[BLACK] ? BLACK : WHITE; }
 bool isRookFile(int file) { return file == A_FILE || file == H_FILE; }
@@ -289,8 +287,8 @@ int16_t evaluateLonePawns(int side) {
 // Both kings on the same side beyond all pawns, on different files: each gets the way the enemy
 // king has to its outermost front pawn on that side.
 void scoreKingsBeyondPawns() {
-  const int whiteKingFile = fileOf(kingOf(WHITE));
-  const int blackKingFile = fileOf(kingOf(BLACK));
+  const int whiteKingFile = fileOf(kingSquare(WHITE));
+  const int blackKingFile = fileOf(kingSquare(BLACK));
   if (whiteKingFile == blackKingFile) return;
   const int8_t* const firstFile = EvalState.firstPawnFile;
   const int8_t* const lastFile = EvalState.lastPawnFile;
@@ -302,7 +300,7 @@ void scoreKingsBeyondPawns() {
   if (edgeFile == nullptr) return;
   for (int colour = WHITE; colour <= BLACK; ++colour) {
     const int target = frontPawnSquare(colour, edgeFile[colour]);
-    addPositional(colour, KINGS_OUTSIDE_WEIGHT * BoardTables.taxicab[kingOf(colour ^ 1)][target]);
+    addPositional(colour, KINGS_OUTSIDE_WEIGHT * BoardTables.taxicab[kingSquare(colour ^ 1)][target]);
   }
 }
 
@@ -319,8 +317,8 @@ void scorePawnEndingTerms() {
   const bool materialDiffers = Board.material[WHITE] != Board.material[BLACK];
   for (int colour = WHITE; colour <= BLACK; ++colour) {
     if (materialDiffers) addPositional(colour, PAWN_FILE_WEIGHT * filesWithPawns(colour));
-    const int king = kingOf(colour);
-    const int enemyKing = kingOf(colour ^ 1);
+    const int king = kingSquare(colour);
+    const int enemyKing = kingSquare(colour ^ 1);
     for (int i = 1; i <= Board.pawnCount[colour]; ++i) {
       const int s = Board.pawnList[colour][i];
       addPositional(colour, KING_PAWN_DISTANCE_WEIGHT * (distanceOf(enemyKing, s) - distanceOf(king, s)));
@@ -349,7 +347,7 @@ bool queenWinsRace(int queening) {
     Board.colorAt[squares[i]] = static_cast<int8_t>(isQueen ? queening : EMPTY);
   }
   const int target = EvalState.raceSquare[other];
-  const bool wins = isSquareAttacked(kingOf(other), queening) == 1 ||
+  const bool wins = isSquareAttacked(kingSquare(other), queening) == 1 ||
                     (isSquareAttacked(target, queening) == 1 && isSquareAttacked(target, other) == 0);
   for (int i = 2; i >= 0; --i) {
     Board.pieceAt[squares[i]] = savedPiece[i];
@@ -379,8 +377,8 @@ void scorePawnRace(int side) {
 void scoreSinglePawns(int side) {
   for (int colour = WHITE; colour <= BLACK; ++colour) {
     const int pawn = Board.pawnList[colour][1];
-    const int ownDistance = distanceOf(kingOf(colour), pawn) - (side == colour ? 1 : 0);
-    const int enemyDistance = distanceOf(kingOf(colour ^ 1), pawn) - (side == colour ? 0 : 1);
+    const int ownDistance = distanceOf(kingSquare(colour), pawn) - (side == colour ? 1 : 0);
+    const int enemyDistance = distanceOf(kingSquare(colour ^ 1), pawn) - (side == colour ? 0 : 1);
     if (enemyDistance < ownDistance) addPositional(colour, -KING_LOSES_PAWN);
   }
 }
@@ -395,7 +393,7 @@ int16_t evaluatePawnEnding(int side) {
   if (Board.pawnCount[WHITE] == 0 || Board.pawnCount[BLACK] == 0) return storeResult(side, evaluateLonePawns(side));
   // Step 3. Pawns on both sides.
   for (int colour = WHITE; colour <= BLACK; ++colour) {
-    addPositional(colour, kingEndgameTable[colour][kingOf(colour)]);
+    addPositional(colour, kingEndgameTable[colour][kingSquare(colour)]);
   }
   recordPawnFileExtremes();
   scoreKingsBeyondPawns();
@@ -494,13 +492,13 @@ void scoreKingMobility(int colour) {
   int free = 0;
   for (int i = 1; i <= EvalState.kingZoneCount[colour]; ++i) {
     const int t = EvalState.kingZone[colour][i];
-    if ((EvalState.attackMap[enemy][t] & ATTACKER_COUNT_MASK) == 0 && Board.pawnAttacks[enemy][t] == 0 && Board.colorAt[t] != colour) {
+    if (pieceAttackers(enemy, t) == 0 && Board.pawnAttacks[enemy][t] == 0 && Board.colorAt[t] != colour) {
       ++free;
     }
   }
   const int mobility = kingMobility[free];
   addPositional(colour, mobility + EvalState.threatScore[colour]);
-  EvalState.kingSafetyScore[colour] = static_cast<int16_t>(kingEndgameTable[colour][kingOf(colour)] + mobility);
+  EvalState.kingSafetyScore[colour] = static_cast<int16_t>(kingEndgameTable[colour][kingSquare(colour)] + mobility);
 }
 
 void setEndgameThreat() {
@@ -520,8 +518,8 @@ void setEndgameThreat() {
 // `stops`(square) holds for one of them.
 template <typename StopTest>
 bool pathStops(int colour, int pawn, StopTest stops) {
-  const int step = pawnStep(colour);
-  for (int t = pawn + step, n = LAST_RANK - relativeRank(colour, pawn); n > 0; t += step, --n) {
+  const int step = forwardStep(colour);
+  for (int t = pawn + step, n = LAST_RANK - relativeRankOf(colour, pawn); n > 0; t += step, --n) {
     if (stops(t)) return true;
   }
   return false;
@@ -531,8 +529,8 @@ bool pathStops(int colour, int pawn, StopTest stops) {
 // against a White pawn any touch counts, against a Black pawn a touch counts only while the
 // Black king is at least two squares away.
 bool wrongBishopPathHeld(int st, int pawn) {
-  const int defender = kingOf(st ^ 1);
-  const int attacker = kingOf(st);
+  const int defender = kingSquare(st ^ 1);
+  const int attacker = kingSquare(st);
   if (st == WHITE) {
     return pathStops(st, pawn, [&](int t) { return distanceOf(defender, t) <= 1; });
   }
@@ -574,7 +572,7 @@ bool oppositeBishopsHoldOnePawn(int st) {
   const int pawn = Board.pawnList[st][1];
   const bool rookPawn = isRookFile(fileOf(pawn));
   const int bishop = Board.pieceList[wk][1];
-  const int king = kingOf(wk);
+  const int king = kingSquare(wk);
   return pathStops(st, pawn, [&](int t) {
     if (isDarkSquare(t) == isDarkSquare(bishop) && bishopAttacks(wk, t) &&
         (distanceOf(bishop, t) != 1 || !rookPawn)) {
@@ -593,8 +591,8 @@ bool oppositeBishopsHoldTwoPawns(int st) {
   const int rookPawn = isRookFile(fileOf(first)) ? first : second;
   if (!isRookFile(fileOf(rookPawn))) return false;
   if (isDarkSquare(promotionSquareOf(st, rookPawn)) == isDarkSquare(Board.pieceList[st][1])) return false;
-  const int king = kingOf(wk);
-  const int strongKing = kingOf(st);
+  const int king = kingSquare(wk);
+  const int strongKing = kingSquare(st);
   const int bishop = Board.pieceList[wk][1];
   auto held = [&](int pawn) {
     if (isRookFile(fileOf(pawn))) {
@@ -644,15 +642,15 @@ int16_t finishWithSpecialMaterial(int side) {
     score = scoreBishopAndPawns(side, st, score);
   } else if (hasOnly(WHITE, ROOK) && hasOnly(BLACK, ROOK)) {
     EvalState.endgameRule = ENDGAME_RULE_ROOK_ENDING;
-    rookEnding(st, wk, kingOf(st), kingOf(wk));
+    rookEnding(st, wk, kingSquare(st), kingSquare(wk));
     score = usualResult(side);
   } else if (hasOnly(WHITE, ROOK) && hasMinorOnly(BLACK) && Board.pawnCount[BLACK] == 0) {
     EvalState.endgameRule = ENDGAME_RULE_ROOK_VS_MINOR;
-    rookVsMinor(WHITE, BLACK, kingOf(WHITE), kingOf(BLACK));
+    rookVsMinor(WHITE, BLACK, kingSquare(WHITE), kingSquare(BLACK));
     score = usualResult(side);
   } else if (hasOnly(BLACK, ROOK) && hasMinorOnly(WHITE) && Board.pawnCount[WHITE] == 0) {
     EvalState.endgameRule = ENDGAME_RULE_ROOK_VS_MINOR;
-    rookVsMinor(BLACK, WHITE, kingOf(BLACK), kingOf(WHITE));
+    rookVsMinor(BLACK, WHITE, kingSquare(BLACK), kingSquare(WHITE));
     score = usualResult(side);
   } else if (hasOnly(WHITE, BISHOP) && hasOnly(BLACK, BISHOP) &&
              isDarkSquare(Board.pieceList[WHITE][1]) != isDarkSquare(Board.pieceList[BLACK][1])) {
@@ -666,7 +664,7 @@ int16_t evaluatePiecesAndPawns(int side, int alpha, int beta, int8_t* exact) {
   // Step 1. Pawn structure and king placement.
   evaluatePawnStructure();
   for (int colour = WHITE; colour <= BLACK; ++colour) {
-    addPositional(colour, kingEndgameTable[colour][kingOf(colour)]);
+    addPositional(colour, kingEndgameTable[colour][kingSquare(colour)]);
   }
   // Step 2. Exchange term.
   scoreEndgameExchange(side);
@@ -748,8 +746,8 @@ int16_t evaluateEndgame(int side, int alpha, int beta, int8_t* exact) {
 void evaluatePawnless(int /*side*/) {
   const int st = strongerSide();
   const int wk = st ^ 1;
-  const int strongKing = kingOf(st);
-  const int weakKing = kingOf(wk);
+  const int strongKing = kingSquare(st);
+  const int weakKing = kingSquare(wk);
   if (Board.pieceCount[WHITE] == 0 || Board.pieceCount[BLACK] == 0) {
     EvalState.positionalScore[WHITE] = 0;
     EvalState.positionalScore[BLACK] = 0;
@@ -761,7 +759,7 @@ void evaluatePawnless(int /*side*/) {
     return;
   }
   for (int colour = WHITE; colour <= BLACK; ++colour) {
-    EvalState.positionalScore[colour] = pawnlessKingTable[kingOf(colour)];
+    EvalState.positionalScore[colour] = pawnlessKingTable[kingSquare(colour)];
   }
   if (hasOnly(st, ROOK) && hasMinorOnly(wk)) {
     addPositional(wk, MINOR_DEFENCE_BONUS);
@@ -788,8 +786,8 @@ int16_t kingPawnVsKing(int colour, int pawnSquare) {
   // Black's position is read mirrored, so that the pawn always runs up the board.
   const int mirror = colour == WHITE ? 0 : RANK_MIRROR;
   const int pawn = pawnSquare ^ mirror;
-  const int king = kingOf(colour) ^ mirror;
-  const int enemyKing = kingOf(colour ^ 1) ^ mirror;
+  const int king = kingSquare(colour) ^ mirror;
+  const int enemyKing = kingSquare(colour ^ 1) ^ mirror;
   if (isRookFile(fileOf(pawn))) return rookPawnVsKing(pawn, king, enemyKing);
   return centralPawnVsKing(pawn, king, enemyKing, EvalState.evalSide == colour);
 }
@@ -808,14 +806,14 @@ void scoreRookEndingPasser(int owner) {
   int file = A_FILE;
   while (file <= H_FILE && !hasPasserOnFile(owner, file)) ++file;
   if (file > H_FILE) return;
-  const int defenderKing = kingOf(defender);
+  const int defenderKing = kingSquare(defender);
   const int kingFile = fileOf(defenderKing);
   const int rookFile = fileOf(Board.pieceList[owner][1]);
   const int low = kingFile < file ? kingFile : file;
   const int high = kingFile < file ? file : kingFile;
   if (rookFile > low && rookFile < high) addPositional(owner, ROOK_CUT_OFF_WEIGHT * std::abs(kingFile - file));
   const int front = squareAt(frontPawnRank(owner, file), file);
-  if (relativeRank(owner, front) > relativeRank(owner, defenderKing)) addPositional(defender, -PASSER_BEYOND_KING);
+  if (relativeRankOf(owner, front) > relativeRankOf(owner, defenderKing)) addPositional(defender, -PASSER_BEYOND_KING);
 }
 
 // Rook and pawn against rook, after both values were divided by 8.
@@ -823,13 +821,13 @@ void scoreRookAndPawnVsRook(int st, int wk, int strongKing, int weakKing) {
   const int pawn = Board.pawnList[st][1];
   const int q = promotionSquareOf(st, pawn);
   const int weakRook = Board.pieceList[wk][1];
-  const int pawnRank = relativeRank(st, pawn);
+  const int pawnRank = relativeRankOf(st, pawn);
   addPositional(st, (ROOK_PAWN_KING_BASE - BoardTables.taxicab[strongKing][q]) * 2);
   const int d = distanceOf(weakKing, q);
   int defence = d > 1 ? 2 * d - DEFENDER_KING_BASE : 0;
-  if (pawnRank > relativeRank(st, weakKing)) defence -= DEFENDER_KING_BEHIND;
+  if (pawnRank > relativeRankOf(st, weakKing)) defence -= DEFENDER_KING_BEHIND;
   defence += distanceOf(strongKing, weakRook);
-  const int rookRank = relativeRank(st, weakRook);
+  const int rookRank = relativeRankOf(st, weakRook);
   const bool rookPlaced = d <= 1 ? (rookRank == ROOK_CHECKING_RANK && pawnRank <= RANK_5) ||
                                        (rookRank <= ROOK_BACK_RANKS && pawnRank >= RANK_6)
                                  : fileOf(weakRook) == fileOf(strongKing);

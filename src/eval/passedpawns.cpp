@@ -29,7 +29,6 @@ constexpr int RANK_5 = 4;
 constexpr int RANK_6 = 5;
 constexpr int RANK_7 = 6;
 constexpr int LAST_RANK = 7;
-constexpr int ATTACKER_COUNT_MASK = 0xFF;  // low byte of an attack-map word
 
 // ---- Value of a passed pawn by its rank ----
 constexpr int16_t passerBase[8] = {0, 10, 20, 35, 50, 80, 125, 0};
@@ -83,19 +82,17 @@ bool hasPassers(int colour) { return (EvalState.passerSides & (1u << colour)) !=
 
 bool isOnBoard(int s) { return s >= A1 && s <= H8; }
 
-int pieceAttackers(int colour, int s) { return EvalState.attackMap[colour][s] & ATTACKER_COUNT_MASK; }
-
 // Squares ahead of the pawn (stop square first), up to and including the promotion square.
-int squaresAhead(int colour, int s) { return LAST_RANK - relativeRank(colour, s); }
+int squaresAhead(int colour, int s) { return LAST_RANK - relativeRankOf(colour, s); }
 
 // A pawn on its first move counts one rank further (it may double step).
 int effectiveRank(int colour, int s) {
-  const int r = relativeRank(colour, s);
+  const int r = relativeRankOf(colour, s);
   return r == START_RANK ? START_RANK + 1 : r;
 }
 
 bool enemyInFront(int colour, int s) {
-  const int step = pawnStep(colour);
+  const int step = forwardStep(colour);
   for (int t = s + step, n = squaresAhead(colour, s); n > 0; t += step, --n) {
     if (Board.colorAt[t] == (colour ^ 1)) return true;
   }
@@ -104,7 +101,7 @@ bool enemyInFront(int colour, int s) {
 
 // Enemy occupants in front of the pawn; BLOCKED_STOP_SQUARE when one stands on the stop square.
 int countBlockers(int colour, int s) {
-  const int step = pawnStep(colour);
+  const int step = forwardStep(colour);
   if (Board.colorAt[s + step] == (colour ^ 1)) return BLOCKED_STOP_SQUARE;
   int blockers = 0;
   for (int t = s + step, n = squaresAhead(colour, s); n > 0; t += step, --n) {
@@ -115,7 +112,7 @@ int countBlockers(int colour, int s) {
 
 // Colour of the rook standing behind the pawn with nothing between (EMPTY when there is none).
 int rookBehind(int colour, int s) {
-  const int step = pawnStep(colour);
+  const int step = forwardStep(colour);
   for (int t = s - step; isOnBoard(t); t -= step) {
     if (Board.pieceAt[t] == NONE) continue;
     return Board.pieceAt[t] == ROOK ? Board.colorAt[t] : EMPTY;
@@ -142,7 +139,7 @@ int freePathTerm(int colour, int s, int r, int rookColour, bool catches) {
   if (!controlled) return 0;
   int v = 2 * r;
   if (rookColour == enemy || catches) return catches ? v - passerBase[r] / 3 : v;
-  const int step = pawnStep(colour);
+  const int step = forwardStep(colour);
   for (int t = s + step, n = squaresAhead(colour, s); n > 0; t += step, --n) {
     if (pieceAttackers(enemy, t) > pieceAttackers(colour, t) + rookHelp) return v;
   }
@@ -157,14 +154,14 @@ int freePathTerm(int colour, int s, int r, int rookColour, bool catches) {
 int lowMaterialTerm(int colour, int s, int r, int blockers, bool catches) {
   const int enemy = colour ^ 1;
   const int enemyMaterial = Board.pieceMaterial[enemy];
-  const int king = Board.pieceList[colour][0];
+  const int king = kingSquare(colour);
   if (enemyMaterial == pieceValueOf(ROOK) || enemyMaterial == pieceValueOf(QUEEN)) {
-    const int t = EvalState.evalSide == colour ? s + pawnStep(colour) : s;
-    if (relativeRank(colour, t) >= RANK_6 && BoardTables.distance[king][t] < KING_NEXT_TO_RUNNER && !catches) {
+    const int t = EvalState.evalSide == colour ? s + forwardStep(colour) : s;
+    if (relativeRankOf(colour, t) >= RANK_6 && BoardTables.distance[king][t] < KING_NEXT_TO_RUNNER && !catches) {
       return RUNNER_KING_WEIGHT * r;
     }
   } else if (enemyMaterial < pieceValueOf(ROOK) && catches &&
-             BoardTables.distance[king][s + pawnStep(colour)] > FAR_KING_DISTANCE) {
+             BoardTables.distance[king][s + forwardStep(colour)] > FAR_KING_DISTANCE) {
     if (Board.pieceCount[enemy] == 0) return -2 * (passerBase[r] / 2);
     if (blockers > 0) return -(passerBase[r] / 2);
   }
@@ -174,13 +171,13 @@ int lowMaterialTerm(int colour, int s, int r, int blockers, bool catches) {
 // Own king behind, beside or in front of a far advanced pawn, and escorting it.
 int kingSupportTerm(int colour, int s, int r) {
   const int enemy = colour ^ 1;
-  const int king = Board.pieceList[colour][0];
-  const int stop = s + pawnStep(colour);
+  const int king = kingSquare(colour);
+  const int stop = s + forwardStep(colour);
   const int q = promotionSquareOf(colour, s);
   int v = 0;
   if (r >= RANK_5) {
     int d = KING_BEHIND_PAWN_MEASURE;
-    if (king != s - pawnStep(colour)) {
+    if (king != s - forwardStep(colour)) {
       d = BoardTables.taxicab[king][stop] + (fileOf(king) == fileOf(s) ? 1 : 0) + (king == stop ? 1 : 0);
     }
     if (d < 8) v += ownKingSupport[d];
@@ -199,7 +196,7 @@ int kingSupportTerm(int colour, int s, int r) {
 int advancedPhaseTerms(int colour, int s, int r) {
   const int enemy = colour ^ 1;
   const int enemyMaterial = Board.pieceMaterial[enemy];
-  const int stop = s + pawnStep(colour);
+  const int stop = s + forwardStep(colour);
   int v = 0;
   // Step a. Few enemy pieces.
   if (enemyMaterial < LOW_MATERIAL_LIMIT) v += (LOW_MATERIAL_LIMIT - enemyMaterial) / LOW_MATERIAL_STEP;
@@ -207,7 +204,7 @@ int advancedPhaseTerms(int colour, int s, int r) {
   const int rookColour = rookBehind(colour, s);
   const int blockers = countBlockers(colour, s);
   // Step d. Enemy king and the stop square; rook endings.
-  const int k = BoardTables.distance[stop][Board.pieceList[enemy][0]];
+  const int k = BoardTables.distance[stop][kingSquare(enemy)];
   v += stopSquareKing[k];
   const int rook = pieceValueOf(ROOK);
   if (Board.pieceMaterial[WHITE] == rook && Board.pieceMaterial[BLACK] == rook && r > RANK_5 && k > ROOK_ENDING_NEAR_KING) {
@@ -234,7 +231,7 @@ int connectedTerm(int colour, int file, int s, int r) {
   if (file >= H_FILE || !hasPasserOnFile(colour, file + 1)) return 0;
   const int enemy = colour ^ 1;
   const int s2 = frontPawnSquare(colour, file + 1);
-  const int r2 = relativeRank(colour, s2);
+  const int r2 = relativeRankOf(colour, s2);
   int v = file < G_FILE && hasPasserOnFile(colour, file + 2) ? CONNECTED_TRIPLE : CONNECTED_PAIR;
   if (r < RANK_6) {
     if (r == RANK_5 && r2 >= RANK_6) v += CONNECTED_RANK_BONUS;
@@ -243,7 +240,7 @@ int connectedTerm(int colour, int file, int s, int r) {
   if (r2 == RANK_5) return v + CONNECTED_RANK_BONUS;
   if (r2 < RANK_6) return v;
   const int enemyMaterial = Board.pieceMaterial[enemy];
-  const int step = pawnStep(colour);
+  const int step = forwardStep(colour);
   const bool stopsFree = enemyMaterial < pieceValueOf(QUEEN) && Board.colorAt[s + step] != enemy &&
                          Board.colorAt[s2 + step] != enemy;
   if (stopsFree && enemyMaterial <= pieceValueOf(ROOK) &&
@@ -257,7 +254,7 @@ int connectedTerm(int colour, int file, int s, int r) {
 int passerWithPieces(int colour, int file) {
   const int enemy = colour ^ 1;
   const int s = frontPawnSquare(colour, file);
-  const int r = relativeRank(colour, s);
+  const int r = relativeRankOf(colour, s);
   assert(r > 0 && r < LAST_RANK);
   EvalState.lastPasserSquare[colour] = static_cast<int8_t>(s);
   int v = passerBase[r];
@@ -277,11 +274,11 @@ int passerWithPieces(int colour, int file) {
 int passerInPawnEnding(int colour, int file) {
   const int enemy = colour ^ 1;
   const int s = frontPawnSquare(colour, file);
-  const int r = relativeRank(colour, s);
-  const int stop = s + pawnStep(colour);
+  const int r = relativeRankOf(colour, s);
+  const int stop = s + forwardStep(colour);
   const int q = promotionSquareOf(colour, s);
-  const int king = Board.pieceList[colour][0];
-  const int enemyKing = Board.pieceList[enemy][0];
+  const int king = kingSquare(colour);
+  const int enemyKing = kingSquare(enemy);
   EvalState.lastPasserSquare[colour] = static_cast<int8_t>(s);
   int v = 2 * (ENDING_KING_RACE_WEIGHT * (BoardTables.taxicab[enemyKing][stop] - BoardTables.taxicab[king][stop]) +
                passerBase[r]);
@@ -289,7 +286,7 @@ int passerInPawnEnding(int colour, int file) {
   if (file < H_FILE && hasPasserOnFile(colour, file + 1)) v += ENDING_NEIGHBOUR_PASSER;
   if (Board.pieceCount[WHITE] == 0 && Board.pieceCount[BLACK] == 0 && kingCatchesPawn(colour, s) == 0) {
     int moves = LAST_RANK - effectiveRank(colour, s);
-    if (fileOf(king) == fileOf(s) && relativeRank(colour, king) >= r) ++moves;
+    if (fileOf(king) == fileOf(s) && relativeRankOf(colour, king) >= r) ++moves;
     if (moves < EvalState.raceMoves[colour]) {
       EvalState.raceMoves[colour] = static_cast<int8_t>(moves);
       EvalState.raceSquare[colour] = static_cast<int8_t>(q);
@@ -363,8 +360,8 @@ void recordPawnFileExtremes() {
 // Rule of the square, with the pawn's double step, the side to move and the own king shielding
 // the path on the neighbouring file.
 int16_t kingCatchesPawn(int colour, int s) {
-  const int enemyKing = Board.pieceList[colour ^ 1][0];
-  const int king = Board.pieceList[colour][0];
+  const int enemyKing = kingSquare(colour ^ 1);
+  const int king = kingSquare(colour);
   const int file = fileOf(s);
   const int q = promotionSquareOf(colour, s);
   const bool toMove = EvalState.evalSide == colour;
@@ -372,7 +369,7 @@ int16_t kingCatchesPawn(int colour, int s) {
   // Step 1. Double step from the starting rank.
   const int r = effectiveRank(colour, s);
   // Step 2. The enemy king is already behind the pawn.
-  if (r > relativeRank(colour, enemyKing) + (toMove ? 0 : 1)) return 0;
+  if (r > relativeRankOf(colour, enemyKing) + (toMove ? 0 : 1)) return 0;
   // Step 3. The pawn outruns the king.
   const int movesLeft = (toMove ? LAST_RANK : LAST_RANK + 1) - r;
   if (movesLeft < distance[enemyKing][q]) return 0;

@@ -2,17 +2,14 @@
 #pragma once
 #include <cstdint>
 #include "board/types.h"
+#include "eval/sideview.h"
 
 constexpr int8_t RACE_NONE = 20;  // raceMoves value when a colour has no unstoppable passer
 
-// Rank index of square s seen from `colour`'s side (0 = its first rank).
-constexpr int relativeRank(int colour, int s) { return colour == WHITE ? rankOf(s) : 7 - rankOf(s); }
-// Square offset of one pawn step forward for `colour`.
-constexpr int pawnStep(int colour) { return colour == WHITE ? 8 : -8; }
+// Rank index of square s counted from `colour`'s first rank.
+constexpr int relativeRankOf(int colour, int s) { return rankOf(relativeSquare(colour, s)); }
 // Promotion square of a pawn of `colour` on s.
-constexpr int promotionSquareOf(int colour, int s) { return colour == WHITE ? fileOf(s) + 56 : fileOf(s); }
-// Dark squares have an even file + rank (a1 is dark).
-constexpr bool isDarkSquare(int s) { return ((fileOf(s) + rankOf(s)) & 1) == 0; }
+constexpr int promotionSquareOf(int colour, int s) { return relativeSquare(colour, squareAt(7, fileOf(s))); }
 
 // 1 when `colour` has pawns on `file` and its front pawn there is passed.
 bool hasPasserOnFile(int colour, int file);

@@ -2,6 +2,7 @@
 // scoreTableFlags/storeScoreEntry belong with the ScoreTable (search); they store exactly as the
 // driver's final store step does, and the endgame road uses them for its results.
 #include "board/board.h"
+#include "config/settings.h"
 #include "eval/evalstate.h"
 #include "eval/scoretable.h"
 
@@ -32,3 +33,10 @@ void storeScoreEntry(int side, int16_t score) {
   entry.flags = scoreTableFlags(side);
   entry.threat = EvalState.evalThreat;
 }
+
+// The ScoreTable record itself, until the search code that owns it lands (a weak definition, so
+// the real one replaces it).
+__attribute__((weak)) ScoreTableData ScoreTable;
+
+// The settings record, until the configuration code lands (weak, replaced by the real one).
+__attribute__((weak)) SettingsData EngineSettings;
