@@ -153,6 +153,8 @@ int16_t pieceValueOf(int piece) { return Board.pieceValue[piece]; }
 int distanceOf(int a, int b) { return BoardTables.distance[a][b]; }
 int strongerSide() { return Board.material[WHITE] <= Board.material[BLACK] ? BLACK : WHITE; }
 bool isRookFile(int file) { return file == A_FILE || file == H_FILE; }
+// File x lies strictly between files a and b (in either order).
+bool isStrictlyBetween(int x, int a, int b) { return (a < x && x < b) || (b < x && x < a); }
 
 void addPositional(int colour, int value) {
   EvalState.positionalScore[colour] = static_cast<int16_t>(EvalState.positionalScore[colour] + value);
@@ -734,6 +736,40 @@ int16_t centralPawnVsKing(int pawn, int king, int enemyKing, bool toMove) {
   return static_cast<int16_t>(v);
 }
 
+// ---- Rook endings ----
+
+// With pawns on both sides: a passer of one side alone, the rook cutting off the enemy king.
+void scoreRookEndingPasser(int owner) {
+  const int defender = owner ^ 1;
+  int file = A_FILE;
+  while (file <= H_FILE && !hasPasserOnFile(owner, file)) ++file;
+  if (file > H_FILE) return;
+  const int defenderKing = kingSquare(defender);
+  const int kingFile = fileOf(defenderKing);
+  if (isStrictlyBetween(fileOf(Board.pieceList[owner][1]), kingFile, file)) addPositional(owner, ROOK_CUT_OFF_WEIGHT * std::abs(kingFile - file));
+  const int front = squareAt(frontPawnRank(owner, file), file);
+  if (relativeRankOf(owner, front) > relativeRankOf(owner, defenderKing)) addPositional(defender, -PASSER_BEYOND_KING);
+}
+
+// Rook and pawn against rook, after both values were divided by 8.
+void scoreRookAndPawnVsRook(int st, int wk, int strongKing, int weakKing) {
+  const int pawn = Board.pawnList[st][1];
+  const int q = promotionSquareOf(st, pawn);
+  const int weakRook = Board.pieceList[wk][1];
+  const int pawnRank = relativeRankOf(st, pawn);
+  addPositional(st, (ROOK_PAWN_KING_BASE - BoardTables.taxicab[strongKing][q]) * 2);
+  const int d = distanceOf(weakKing, q);
+  int defence = d > 1 ? 2 * d - DEFENDER_KING_BASE : 0;
+  if (pawnRank > relativeRankOf(st, weakKing)) defence -= DEFENDER_KING_BEHIND;
+  defence += distanceOf(strongKing, weakRook);
+  const int rookRank = relativeRankOf(st, weakRook);
+  const bool rookPlaced = d <= 1 ? (rookRank == ROOK_CHECKING_RANK && pawnRank <= RANK_5) ||
+                                       (rookRank <= ROOK_BACK_RANKS && pawnRank >= RANK_6)
+                                 : fileOf(weakRook) == fileOf(strongKing);
+  if (rookPlaced) defence += DEFENDER_ROOK_PLACED;
+  addPositional(wk, defence);
+}
+
 }  // namespace
 
 int16_t evaluateEndgame(int side, int alpha, int beta, int8_t* exact) {
@@ -798,45 +834,6 @@ void rookVsMinor(int rookSide, int minorSide, int rookKing, int minorKing) {
   EvalState.positionalScore[minorSide] = 0;
 }
 
-namespace {
-
-// With pawns on both sides: a passer of one side alone, the rook cutting off the enemy king.
-void scoreRookEndingPasser(int owner) {
-  const int defender = owner ^ 1;
-  int file = A_FILE;
-  while (file <= H_FILE && !hasPasserOnFile(owner, file)) ++file;
-  if (file > H_FILE) return;
-  const int defenderKing = kingSquare(defender);
-  const int kingFile = fileOf(defenderKing);
-  const int rookFile = fileOf(Board.pieceList[owner][1]);
-  const int low = kingFile < file ? kingFile : file;
-  const int high = kingFile < file ? file : kingFile;
-  if (rookFile > low && rookFile < high) addPositional(owner, ROOK_CUT_OFF_WEIGHT * std::abs(kingFile - file));
-  const int front = squareAt(frontPawnRank(owner, file), file);
-  if (relativeRankOf(owner, front) > relativeRankOf(owner, defenderKing)) addPositional(defender, -PASSER_BEYOND_KING);
-}
-
-// Rook and pawn against rook, after both values were divided by 8.
-void scoreRookAndPawnVsRook(int st, int wk, int strongKing, int weakKing) {
-  const int pawn = Board.pawnList[st][1];
-  const int q = promotionSquareOf(st, pawn);
-  const int weakRook = Board.pieceList[wk][1];
-  const int pawnRank = relativeRankOf(st, pawn);
-  addPositional(st, (ROOK_PAWN_KING_BASE - BoardTables.taxicab[strongKing][q]) * 2);
-  const int d = distanceOf(weakKing, q);
-  int defence = d > 1 ? 2 * d - DEFENDER_KING_BASE : 0;
-  if (pawnRank > relativeRankOf(st, weakKing)) defence -= DEFENDER_KING_BEHIND;
-  defence += distanceOf(strongKing, weakRook);
-  const int rookRank = relativeRankOf(st, weakRook);
-  const bool rookPlaced = d <= 1 ? (rookRank == ROOK_CHECKING_RANK && pawnRank <= RANK_5) ||
-                                       (rookRank <= ROOK_BACK_RANKS && pawnRank >= RANK_6)
-                                 : fileOf(weakRook) == fileOf(strongKing);
-  if (rookPlaced) defence += DEFENDER_ROOK_PLACED;
-  addPositional(wk, defence);
-}
-
-}  // namespace
-
 void rookEnding(int st, int wk, int strongKing, int weakKing) {
   if (Board.pawnCount[st] == Board.pawnCount[wk] + 1) addPositional(wk, ROOK_EXTRA_PAWN_DEFENCE);
   if (Board.pawnCount[wk] > 0) {
@@ -850,15 +847,11 @@ void rookEnding(int st, int wk, int strongKing, int weakKing) {
     scoreRookAndPawnVsRook(st, wk, strongKing, weakKing);
   }
   // The defending king cut off from the pawns by files.
-  const int df = std::abs(fileOf(weakKing) - fileOf(Board.pawnList[st][1]));
+  const int pawnFile = fileOf(Board.pawnList[st][1]);
+  const int df = std::abs(fileOf(weakKing) - pawnFile);
   if (df > CUT_OFF_FILES) {
     addPositional(st, CUT_OFF_FILE_WEIGHT * df);
-    const int rookFile = fileOf(Board.pieceList[st][1]);
-    const int kingFile = fileOf(weakKing);
-    const int pawnFile = fileOf(Board.pawnList[st][1]);
-    const int low = kingFile < pawnFile ? kingFile : pawnFile;
-    const int high = kingFile < pawnFile ? pawnFile : kingFile;
-    if (rookFile > low && rookFile < high) {
+    if (isStrictlyBetween(fileOf(Board.pieceList[st][1]), fileOf(weakKing), pawnFile)) {
       addPositional(st, CUT_OFF_ROOK_BONUS);
       if (df > CUT_OFF_FILES + 1) addPositional(st, CUT_OFF_FAR_BONUS);
     }
