@@ -407,8 +407,9 @@ int scoreFile(int colour, int file) {
   return (flags & PAWN_PASSED) ? 0 : e;
 }
 
-// How much the enemy's front pawn on `file` has come towards colour's camp: `limit` - its relative
-// rank when below `limit`; `none` when the enemy has no pawn there.
+// How far the enemy's front pawn on `file` has come towards colour's camp: 5 - its relative rank
+// when that is below `limit`; `none` when the enemy has no pawn there. For Black this is White's
+// front pawn on rank index r costing r - 2 from r > 2 (files a to c) or r > 3 (files f to h).
 int enemyPawnExposure(int colour, int file, int limit, int none) {
   if (!hasPawnsOnFile(colour ^ 1, file)) return none;
   const int rank = relativeFrontRank(colour, colour ^ 1, file);

@@ -13,7 +13,6 @@
 constexpr int FILE_A = 0;
 constexpr int FILE_B = 1;
 constexpr int FILE_C = 2;
-constexpr int FILE_D = 3;
 constexpr int FILE_F = 5;
 constexpr int FILE_G = 6;
 constexpr int FILE_H = 7;
