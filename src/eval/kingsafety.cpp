@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr int FILE_E = 4;
+
 // ---- Scale tables ----
 // Extra weakness in percent for the amplified attack styles, by the attacker's piece count.
 constexpr int aggressionScale[15] = {0, 0, 0, 30, 40, 50, 60, 70, 70, 70, 70, 70, 70, 70, 70};
@@ -175,7 +177,7 @@ void scoreStormFiles(KingView& v, int nearFile, int outerFile) {
     if (Board.filePawns[v.them][file] == 0) {
       v.w += ROOK_PER_OPEN_STORM_FILE * rookCount(v.them);
     } else if (!(EvalState.pawnFileInfo[v.them][file] & PAWN_FREE_FILE)) {
-      v.base += STORM_RANK_WEIGHT * relativeRank(v.us, frontPawnRank(v.them, file)) - STORM_BASE;
+      v.base += STORM_RANK_WEIGHT * relativeFrontRank(v.us, v.them, file) - STORM_BASE;
     }
   }
 }
@@ -193,12 +195,12 @@ void scoreKingSide(KingView& v) {
   if ((enemyHolds(v, F3, PAWN) || enemyHolds(v, F3, BISHOP)) && pieceOn(v.us, F2) == PAWN && !g2Pawn)
     v.w += ENEMY_WEDGE_F3;
   if (!g2Pawn) scoreHole(v, G2, KING_SIDE_HOLE);
-  if (enemyKingFile <= 3 && v.enemyPieces > 2) {
+  if (enemyKingFile <= FILE_D && v.enemyPieces > 2) {
     v.w += OPPOSITE_WINGS;
-    scoreStormFiles(v, 6, 7);
+    scoreStormFiles(v, FILE_G, FILE_H);
   }
   // Open h-file with an enemy rook already on it.
-  const bool hFileOpen = Board.filePawns[WHITE][7] == 0 && Board.filePawns[BLACK][7] == 0;
+  const bool hFileOpen = Board.filePawns[WHITE][FILE_H] == 0 && Board.filePawns[BLACK][FILE_H] == 0;
   const bool rookOnH = pieceOn(v.us, H8) == ROOK || pieceOn(v.us, H7) == ROOK || pieceOn(v.us, H6) == ROOK;
   if (hFileOpen && rookCount(v.them) > 0 && (pieceOn(v.us, F2) == PAWN || enemyHolds(v, G3, PAWN)) && rookOnH)
     v.w += OPEN_H_FILE;
@@ -213,10 +215,10 @@ void scoreQueenSide(KingView& v) {
     v.base -= QUEEN_SIDE_ROOK_PENALTY;
   }
   if (pieceOn(v.us, B2) != PAWN) scoreHole(v, B2, QUEEN_SIDE_HOLE);
-  if (enemyKingFile >= 4 && v.enemyPieces > 2) {
+  if (enemyKingFile >= FILE_E && v.enemyPieces > 2) {
     v.w += OPPOSITE_WINGS;
     if (v.us == SearchState.rootSide) v.w += OPPOSITE_WINGS_ROOT_QUEEN_SIDE;
-    scoreStormFiles(v, 1, 0);
+    scoreStormFiles(v, FILE_B, FILE_A);
   }
 }
 
@@ -233,8 +235,8 @@ void raiseShelters(KingView& v) {
   for (int square : {D1, C1, B1})
     if (isOccupied(v.us, square)) qs += SHELTER_BACK_SQUARE;
   const int enemyKingFile = fileOf(kingSquare(v.them));
-  if (enemyKingFile >= 5) qs += SHELTER_ENEMY_KING_WING;
-  if (enemyKingFile <= 2) ks += SHELTER_ENEMY_KING_WING;
+  if (enemyKingFile >= FILE_F) qs += SHELTER_ENEMY_KING_WING;
+  if (enemyKingFile <= FILE_C) ks += SHELTER_ENEMY_KING_WING;
   kingSide = static_cast<uint8_t>(ks);
   queenSide = static_cast<uint8_t>(qs);
   int better;
@@ -249,7 +251,7 @@ void raiseShelters(KingView& v) {
 
 void scoreCentre(KingView& v) {
   v.w = v.enemyPieces + CENTRE_KING_BASE;
-  for (int file : {3, 4}) {
+  for (int file : {FILE_D, FILE_E}) {
     const int second = squareAt(1, file);
     const int third = squareAt(2, file);
     if (pieceOn(v.us, second) == PAWN) continue;
@@ -277,7 +279,7 @@ void scoreBackRank(KingView& v) {
   }
   for (int i = 0; i < count; ++i) {
     const int square = relativeSquare(v.us, front[i]);
-    if (Board.pieceAt[square] != PAWN && allAttackers(v.them, square) == 0) return;
+    if (Board.pieceAt[square] != PAWN && attackersOf(v.them, square) == 0) return;
   }
   v.base -= BACK_RANK_PENALTY * (1 + rookCount(v.them) + Board.typeCount[v.them][QUEEN]);
 }
@@ -287,13 +289,13 @@ void scoreKingZone(KingView& v) {
   int free = 0;
   for (int i = 1; i <= EvalState.kingZoneCount[v.us]; ++i) {
     const int q = EvalState.kingZone[v.us][i];
-    if (allAttackers(v.them, q) == 0) {
+    if (attackersOf(v.them, q) == 0) {
       if (Board.colorAt[q] != v.us) free += 1;
       continue;
     }
     v.w += 1;
     const bool undefended = EvalState.attackMap[v.us][q] < ATTACK_QUEEN_BIT && pawnAttackers(v.us, q) == 0;
-    if (!undefended || allAttackers(v.them, q) < ATTACKS_FOR_CONTACT) continue;
+    if (!undefended || attackersOf(v.them, q) < ATTACKS_FOR_CONTACT) continue;
     const int16_t enemy = EvalState.attackMap[v.them][q];
     const int steps = BoardTables.taxicab[q][v.king];
     if (enemy & ATTACK_QUEEN_BIT) {
@@ -351,9 +353,9 @@ int16_t evaluateKingSafety(int colour) {
     v.base = -kingAreaWeight[colour][v.king] * (v.enemyPieces - 1);
     scoreCastling(v);
     const int file = fileOf(v.king);
-    if (file >= 5)
+    if (file >= FILE_F)
       scoreKingSide(v);
-    else if (file <= 2)
+    else if (file <= FILE_C)
       scoreQueenSide(v);
     else
       scoreCentre(v);

@@ -221,16 +221,13 @@ bool isTrappedBishop(int us, int rs) {
          (rs == H7 && holds(relativeSquare(us, G6), PAWN, them));
 }
 
-// Relative rank of the most advanced pawn of `colour` on the file, seen from `us`'s side.
-int frontRankFor(int us, int colour, int file) { return relativeRank(us, frontPawnRank(colour, file)); }
-
 bool rookAttacks(int us, int square) { return (EvalState.attackMap[us][square] & ATTACK_ROOK_BIT) != 0; }
 
 // A rook on a file without own pawns and with enemy pawns (middlegame).
 int halfOpenFileBonus(int us, int rank, int file, uint16_t enemyInfo) {
   const int them = us ^ 1;
   if (enemyInfo & PAWN_PASSED) {
-    return relativeRank(us, rank) >= frontRankFor(us, them, file) ? BEHIND_ENEMY_PASSER
+    return relativeRank(us, rank) >= relativeFrontRank(us, them, file) ? BEHIND_ENEMY_PASSER
                                                                   : BESIDE_ENEMY_PASSER;
   }
   if (!(enemyInfo & PAWN_UNDERDEFENDED)) return HALF_OPEN_FILE;
@@ -249,7 +246,7 @@ int ownPawnFileBonus(int us, int square, int* fileDist) {
   const int them = us ^ 1;
   const int file = fileOf(square);
   const uint16_t info = EvalState.pawnFileInfo[us][file];
-  const int pawnRank = frontRankFor(us, us, file);
+  const int pawnRank = relativeFrontRank(us, us, file);
   const bool behind = relativeRank(us, rankOf(square)) < pawnRank;
   if (info & PAWN_PASSED) return behind ? BEHIND_OWN_PASSER : BESIDE_OWN_PASSER;
   if (!behind) {
@@ -391,7 +388,7 @@ int16_t evaluateQueen(int s) {
   int v = pinPenalty(s) + queenTable[relativeSquare(us, s)];
   // Step 2. The file counts toward the king unless own pawns stand in front of the queen.
   int fileDist = NO_FILE_DISTANCE;
-  if (Board.filePawns[us][file] == 0 || relativeRank(us, rank) > frontRankFor(us, us, file))
+  if (Board.filePawns[us][file] == 0 || relativeRank(us, rank) > relativeFrontRank(us, us, file))
     fileDist = fileDistance(s, enemyKing);
   // Step 3.
   EvalState.kingAttackUnits[them] +=
@@ -413,11 +410,11 @@ int16_t pieceSafety(int s, int type) {
   int r = 0;
   int threatened = 0;
   // Step 1.
-  const int attackers = allAttackers(them, s);
+  const int attackers = attackersOf(them, s);
   if (attackers > 0) {
     // Step 2.
     r = -ATTACKER_WEIGHT * attackers;
-    int defenders = allAttackers(us, s);
+    int defenders = attackersOf(us, s);
     const int16_t enemyWord = EvalState.attackMap[them][s];
     const bool pawnHit = pawnAttackers(them, s) > 0;
     const bool pawnDefended = pawnAttackers(us, s) > 0;
@@ -483,7 +480,7 @@ int16_t endgameRook(int s) {
     } else {
       const uint16_t info = EvalState.pawnFileInfo[them][file];
       if (info & PAWN_PASSED) {
-        v += relRank >= frontRankFor(us, them, file) ? BEHIND_ENEMY_PASSER : BESIDE_ENEMY_PASSER;
+        v += relRank >= relativeFrontRank(us, them, file) ? BEHIND_ENEMY_PASSER : BESIDE_ENEMY_PASSER;
       } else if (info & PAWN_UNDERDEFENDED) {
         if (rookAttacks(us, frontPawnSquare(them, file))) v += WEAK_PAWN_ATTACKED;
         if (info & PAWN_FLAWS) v += WEAK_PAWN_FLAWED;
@@ -492,7 +489,7 @@ int16_t endgameRook(int s) {
     }
   } else {
     const uint16_t info = EvalState.pawnFileInfo[us][file];
-    const int pawnRank = frontRankFor(us, us, file);
+    const int pawnRank = relativeFrontRank(us, us, file);
     if (info & PAWN_PASSED) {
       v += relRank < pawnRank ? BEHIND_OWN_PASSER : BESIDE_OWN_PASSER;
     } else if (relRank < pawnRank) {
