@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "board/board.h"
-#include "config/settings.h"
 #include "eval/attackmap.h"
 #include "eval/endgame.h"
 #include "eval/evalstate.h"
@@ -14,32 +13,9 @@
 #include "eval/pawnterms.h"
 #include "eval/pieces.h"
 #include "game/think.h"
-#include "game/timecontrol.h"
-#include "search/searchstate.h"
-#include "shell/input.h"
-
-// STUB (think): records.
-TimeControlData TimeControl;
-// STUB (shellio / config): record.
-SettingsData EngineSettings;
-// STUB (evalpawns): record.
-PawnTableData PawnTable;
-
-// STUB (shellio): the poll only schedules the next one.
-int32_t pollInput(int mode) {
-  (void)mode;
-  SearchState.nextPoll = SearchState.nodes + 25000;
-  return TimeControl.elapsed;
-}
 
 // STUB (think): only the piece counts per type, which the evaluation reads.
-void preparePhaseState() {
-  for (int c = WHITE; c <= BLACK; ++c) {
-    for (int p = 0; p < 8; ++p) Board.typeCount[c][p] = 0;
-    Board.typeCount[c][PAWN] = Board.pawnCount[c];
-    for (int i = 1; i <= Board.pieceCount[c]; ++i) Board.typeCount[c][Board.pieceAt[Board.pieceList[c][i]]] += 1;
-  }
-}
+void preparePhaseState() { fillTypeCount(); }
 
 // STUB (evalpawns): pawn structure, pawn terms, attack maps.
 void clearPawnTable() {}

@@ -881,7 +881,7 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   const int ply = S.ply;
   assert(side == WHITE || side == BLACK);
   assert(ply >= 2 && ply <= MAX_SEARCH_PLY);
-  assert(ply > 2 || hasOneKingEach());
+  assert(ply > 2 || positionIsPlayable(side));
   if (S.stopSearch) return 0;
 
   // Step 1.
