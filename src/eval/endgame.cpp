@@ -23,12 +23,12 @@
 namespace {
 
 using SquareTable = std::array<int16_t, 64>;
-constexpr int RANK_MIRROR = 56;  // square ^ 56 mirrors the ranks
+constexpr int SQUARE_MIRROR = 56;  // square ^ 56 mirrors the ranks
 
 // Vertical mirror of a square table (rank 1 becomes rank 8).
 constexpr SquareTable mirrorRanks(const SquareTable& table) {
   SquareTable mirrored{};
-  for (int s = 0; s < 64; ++s) mirrored[s ^ RANK_MIRROR] = table[s];
+  for (int s = 0; s < 64; ++s) mirrored[s ^ SQUARE_MIRROR] = table[s];
   return mirrored;
 }
 
@@ -87,7 +87,7 @@ constexpr int A_FILE = 0;
 constexpr int H_FILE = 7;
 constexpr int RANK_5 = 4;  // rank indices from the pawn owner's side
 constexpr int RANK_6 = 5;
-constexpr int LAST_RANK = 7;
+constexpr int PROMOTION_RANK = 7;
 
 // ---- Pawnless endings ----
 constexpr int MATE_DISTANCE_BASE = 70;     // lone king: (base - king distance) x weight
@@ -521,7 +521,7 @@ void setEndgameThreat() {
 template <typename StopTest>
 bool pathStops(int colour, int pawn, StopTest stops) {
   const int step = forwardStep(colour);
-  for (int t = pawn + step, n = LAST_RANK - relativeRankOf(colour, pawn); n > 0; t += step, --n) {
+  for (int t = pawn + step, n = PROMOTION_RANK - relativeRankOf(colour, pawn); n > 0; t += step, --n) {
     if (stops(t)) return true;
   }
   return false;
@@ -820,7 +820,7 @@ int16_t bishopKnightMate(int st, int strongKing, int weakKing) {
 
 int16_t kingPawnVsKing(int colour, int pawnSquare) {
   // Black's position is read mirrored, so that the pawn always runs up the board.
-  const int mirror = colour == WHITE ? 0 : RANK_MIRROR;
+  const int mirror = colour == WHITE ? 0 : SQUARE_MIRROR;
   const int pawn = pawnSquare ^ mirror;
   const int king = kingSquare(colour) ^ mirror;
   const int enemyKing = kingSquare(colour ^ 1) ^ mirror;

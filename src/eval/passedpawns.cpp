@@ -28,7 +28,7 @@ constexpr int SHIELD_RANK = 3;  // the own king shields pawns from this rank on 
 constexpr int RANK_5 = 4;
 constexpr int RANK_6 = 5;
 constexpr int RANK_7 = 6;
-constexpr int LAST_RANK = 7;
+constexpr int PROMOTION_RANK = 7;
 
 // ---- Value of a passed pawn by its rank ----
 constexpr int16_t passerBase[8] = {0, 10, 20, 35, 50, 80, 125, 0};
@@ -80,10 +80,10 @@ int16_t pieceValueOf(int piece) { return Board.pieceValue[piece]; }
 
 bool hasPassers(int colour) { return (EvalState.passerSides & (1u << colour)) != 0; }
 
-bool isOnBoard(int s) { return s >= A1 && s <= H8; }
+bool isInsideBoard(int s) { return s >= A1 && s <= H8; }
 
 // Squares ahead of the pawn (stop square first), up to and including the promotion square.
-int squaresAhead(int colour, int s) { return LAST_RANK - relativeRankOf(colour, s); }
+int squaresAhead(int colour, int s) { return PROMOTION_RANK - relativeRankOf(colour, s); }
 
 // A pawn on its first move counts one rank further (it may double step).
 int effectiveRank(int colour, int s) {
@@ -113,7 +113,7 @@ int countBlockers(int colour, int s) {
 // Colour of the rook standing behind the pawn with nothing between (EMPTY when there is none).
 int rookBehind(int colour, int s) {
   const int step = forwardStep(colour);
-  for (int t = s - step; isOnBoard(t); t -= step) {
+  for (int t = s - step; isInsideBoard(t); t -= step) {
     if (Board.pieceAt[t] == NONE) continue;
     return Board.pieceAt[t] == ROOK ? Board.colorAt[t] : EMPTY;
   }
@@ -255,7 +255,7 @@ int passerWithPieces(int colour, int file) {
   const int enemy = colour ^ 1;
   const int s = frontPawnSquare(colour, file);
   const int r = relativeRankOf(colour, s);
-  assert(r > 0 && r < LAST_RANK);
+  assert(r > 0 && r < PROMOTION_RANK);
   EvalState.lastPasserSquare[colour] = static_cast<int8_t>(s);
   int v = passerBase[r];
   if (EvalState.pawnFileInfo[colour][file] & PAWN_DOUBLED) v -= DOUBLED_PASSER_PENALTY;
@@ -285,7 +285,7 @@ int passerInPawnEnding(int colour, int file) {
   if (BoardTables.distance[king][q] <= 1 && BoardTables.distance[king][stop] <= 1) v += ENDING_KING_ESCORT;
   if (file < H_FILE && hasPasserOnFile(colour, file + 1)) v += ENDING_NEIGHBOUR_PASSER;
   if (Board.pieceCount[WHITE] == 0 && Board.pieceCount[BLACK] == 0 && kingCatchesPawn(colour, s) == 0) {
-    int moves = LAST_RANK - effectiveRank(colour, s);
+    int moves = PROMOTION_RANK - effectiveRank(colour, s);
     if (fileOf(king) == fileOf(s) && relativeRankOf(colour, king) >= r) ++moves;
     if (moves < EvalState.raceMoves[colour]) {
       EvalState.raceMoves[colour] = static_cast<int8_t>(moves);
@@ -371,7 +371,7 @@ int16_t kingCatchesPawn(int colour, int s) {
   // Step 2. The enemy king is already behind the pawn.
   if (r > relativeRankOf(colour, enemyKing) + (toMove ? 0 : 1)) return 0;
   // Step 3. The pawn outruns the king.
-  const int movesLeft = (toMove ? LAST_RANK : LAST_RANK + 1) - r;
+  const int movesLeft = (toMove ? PROMOTION_RANK : PROMOTION_RANK + 1) - r;
   if (movesLeft < distance[enemyKing][q]) return 0;
   // Step 4. The own king shields the path.
   if (file == A_FILE || file == H_FILE) {

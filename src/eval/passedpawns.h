@@ -7,9 +7,9 @@
 constexpr int8_t RACE_NONE = 20;  // raceMoves value when a colour has no unstoppable passer
 
 // Rank index of square s counted from `colour`'s first rank.
-constexpr int relativeRankOf(int colour, int s) { return rankOf(relativeSquare(colour, s)); }
+inline int relativeRankOf(int colour, int s) { return rankOf(relativeSquare(colour, s)); }
 // Promotion square of a pawn of `colour` on s.
-constexpr int promotionSquareOf(int colour, int s) { return relativeSquare(colour, squareAt(7, fileOf(s))); }
+inline int promotionSquareOf(int colour, int s) { return relativeSquare(colour, squareAt(7, fileOf(s))); }
 
 // 1 when `colour` has pawns on `file` and its front pawn there is passed.
 bool hasPasserOnFile(int colour, int file);

@@ -11,6 +11,7 @@
 #include "eval/attackmap.h"
 #include "eval/evaltables.h"
 #include "eval/pawnview.h"
+#include "eval/sideview.h"
 
 namespace {
 

@@ -1,38 +1,49 @@
-// The board as one colour's pawns see it, for the pawn terms: on top of the relative ranks and
-// squares of sideview.h, the files and square tests the pawn rules use, so that each rule is
-// written once for both colours.
+// The board as one colour's pawns see it, for the pawn terms: relative ranks (the colour's first
+// rank is 0, its pawns walk towards 7), relative squares (files kept, ranks mirrored for Black),
+// and the few square tests the pawn rules use. With these each rule is written once for both
+// colours.
 #pragma once
 #include <cstdint>
 #include "board/board.h"
 #include "board/types.h"
 #include "eval/evalstate.h"
 #include "eval/pawnterms.h"
-#include "eval/sideview.h"
 
 // Files and ranks named by the pawn rules.
 constexpr int FILE_A = 0;
 constexpr int FILE_B = 1;
 constexpr int FILE_C = 2;
+constexpr int FILE_D = 3;
 constexpr int FILE_F = 5;
 constexpr int FILE_G = 6;
 constexpr int FILE_H = 7;
 constexpr int FIRST_RANK = 0;
 constexpr int LAST_RANK = 7;
+constexpr int RANK_MIRROR = 56;          // s ^ 56 mirrors a square vertically
+constexpr int ATTACKER_COUNT_MASK = 0xFF;  // low byte of an attackMap word
 
+// Rank index as `colour` counts it (0 = its own first rank).
+inline int relativeRank(int colour, int rank) { return colour == WHITE ? rank : LAST_RANK - rank; }
+// Square as `colour` sees it; the mapping is its own inverse.
+inline int relativeSquare(int colour, int s) { return colour == WHITE ? s : s ^ RANK_MIRROR; }
 // The square on `file` at `colour`'s relative rank.
 inline int squareFor(int colour, int relRank, int file) {
   return squareAt(relativeRank(colour, relRank), file);
 }
+// One step towards `colour`'s promotion rank.
+inline int forwardStep(int colour) { return colour == WHITE ? 8 : -8; }
 inline bool isOnBoard(int s) { return s >= A1 && s <= H8; }
 
 inline bool holdsPawn(int s) { return Board.pieceAt[s] == PAWN; }
-inline bool isPawnOf(int colour, int s) { return holds(s, PAWN, colour); }
+inline bool isPawnOf(int colour, int s) { return Board.pieceAt[s] == PAWN && Board.colorAt[s] == colour; }
 inline bool hasPawnsOnFile(int colour, int file) { return Board.filePawns[colour][file] > 0; }
 // Relative rank of colour's front pawn on `file`, as `viewer` counts ranks (the colour must have
 // a pawn there).
 inline int relativeFrontRank(int viewer, int colour, int file) {
   return relativeRank(viewer, frontPawnRank(colour, file));
 }
+// Pieces (king included, pawns not) of `colour` attacking s, from the evaluation's attack map.
+inline int pieceAttackers(int colour, int s) { return EvalState.attackMap[colour][s] & ATTACKER_COUNT_MASK; }
 
 // Penalty for a pawn whose advance is contested, by the pawn's square (White's view, rank 1
 // first; Black reads it through relativeSquare). Used by the structure score for blocked pawns

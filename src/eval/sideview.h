@@ -26,3 +26,6 @@ inline int pawnAttackers(int colour, int square) { return Board.pawnAttacks[colo
 inline int attackersOf(int colour, int square) {
   return pawnAttackers(colour, square) + pieceAttackers(colour, square);
 }
+
+// The pawn terms' name for attackersOf.
+inline int allAttackers(int colour, int square) { return attackersOf(colour, square); }
