@@ -11,6 +11,7 @@
 #include "eval/evaltables.h"
 #include "eval/passedpawns.h"
 #include "support/endgame_fixture.h"
+#include "support/pawn_fixture.h"
 
 namespace {
 
@@ -158,6 +159,25 @@ TEST(Endgame, LazyCutWidenedByUnstoppablePassers) {
   EXPECT_EQ(EvalState.fullEvaluations, 1u);
 }
 
+int16_t fullScoreOf(const std::string& fen) {
+  EXPECT_TRUE(setUpEvaluation(fen)) << fen;
+  return fullScore();
+}
+
+TEST(Endgame, EvaluateTakesTheEndgameRoadAndCachesItsValue) {
+  int8_t exact = 0;
+  ASSERT_TRUE(setUpEvaluation("4k3/8/4K3/4P3/8/8/8/8 w - - 0 1"));
+  EXPECT_EQ(fullScore(&exact), 416);
+  EXPECT_EQ(exact, 1);
+  EXPECT_EQ(fullScore(&exact), 416);
+  EXPECT_EQ(EvalState.scoreTableHits, 1u);
+  // A pawnless draw is not stored, so it is evaluated again.
+  ASSERT_TRUE(setUpEvaluation("8/8/8/4k3/8/8/8/2NNK3 w - - 0 1"));
+  EXPECT_EQ(fullScore(), 0);
+  EXPECT_EQ(fullScore(), 0);
+  EXPECT_EQ(EvalState.scoreTableHits, 0u);
+}
+
 // Colour-mirrored positions score the same for the side to move, except where a rule treats the
 // colours differently.
 TEST(Endgame, ColourMirrorGivesTheSameScore) {
@@ -186,23 +206,49 @@ TEST(Endgame, ColourMirrorGivesTheSameScore) {
       "r3k3/1p6/8/8/8/8/PP6/R3KB2 w - - 0 1",
   };
   for (const char* fen : symmetric) {
-    const int16_t original = scoreOf(fen);
-    EXPECT_EQ(scoreOf(mirroredFen(fen)), original) << fen;
+    const int16_t original = fullScoreOf(fen);
+    EXPECT_EQ(fullScoreOf(mirroredFen(fen)), original) << fen;
   }
 
   // Pawn endings: Black's lone passer gets 50 whenever White has none; White's only together with
   // an outside passer.
   const char* lonePasser = "6k1/p6p/8/8/3p4/8/P6P/6K1 w - - 0 1";
-  EXPECT_EQ(scoreOf(mirroredFen(lonePasser)) - scoreOf(lonePasser), 50);
+  EXPECT_EQ(fullScoreOf(mirroredFen(lonePasser)) - fullScoreOf(lonePasser), 50);
   // The wrong-bishop walk: against a White pawn any touch of the defending king holds; against a
   // Black pawn only one the Black king cannot answer.
   const char* blackWrongBishop = "8/8/8/2b5/6Kp/8/6k1/8 b - - 0 1";
-  EXPECT_EQ(scoreOf(mirroredFen(blackWrongBishop)), 10);
-  EXPECT_NE(scoreOf(blackWrongBishop), 10);
+  EXPECT_EQ(fullScoreOf(mirroredFen(blackWrongBishop)), 10);
+  EXPECT_NE(fullScoreOf(blackWrongBishop), 10);
   // "The first pawn" is the first in the pawn list, which mirroring reorders: a2 for White, but h6
   // (before a7) for Black.
   const char* firstPawn = "7r/8/3k4/8/8/7P/P7/1R2K3 w - - 0 1";
-  EXPECT_NE(scoreOf(mirroredFen(firstPawn)), scoreOf(firstPawn));
+  EXPECT_NE(fullScoreOf(mirroredFen(firstPawn)), fullScoreOf(firstPawn));
+}
+
+// Random-game endgames (piece lists mirrored in order too): equal unless the pawn-ending lone-passer
+// bonus or the wrong-bishop walk, which treat the colours differently, had a say.
+TEST(Endgame, ColourMirrorOfRandomGameEndgames) {
+  constexpr int ENDGAME_MATERIAL = 1770;
+  int compared = 0;
+  for (const PositionSnapshot& position : randomGamePositions(8, 60, 400, 5)) {
+    restoreSnapshot(position);
+    if (Board.pieceMaterial[WHITE] + Board.pieceMaterial[BLACK] >= ENDGAME_MATERIAL) continue;
+    prepareEvaluation();
+    const int16_t original = fullScore();
+    const bool loneBonusAsymmetric = Board.pieceCount[WHITE] == 0 && Board.pieceCount[BLACK] == 0 &&
+                                     Board.pawnCount[WHITE] > 1 && Board.pawnCount[BLACK] > 1 &&
+                                     (EvalState.passerSides == 1 || EvalState.passerSides == 2);
+    const int8_t rule = EvalState.endgameRule;
+    restoreSnapshot(mirrorSnapshot(position));
+    prepareEvaluation();
+    const int16_t mirrored = fullScore();
+    const bool wrongBishop = rule == ENDGAME_RULE_WRONG_BISHOP || EvalState.endgameRule == ENDGAME_RULE_WRONG_BISHOP ||
+                             (rule == ENDGAME_RULE_BISHOP_PAWNS && EvalState.endgameRule == ENDGAME_RULE_BISHOP_PAWNS);
+    if (loneBonusAsymmetric || wrongBishop) continue;
+    EXPECT_EQ(mirrored, original) << "position " << compared;
+    ++compared;
+  }
+  EXPECT_GT(compared, 500);
 }
 
 }  // namespace

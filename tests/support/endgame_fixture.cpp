@@ -9,6 +9,7 @@
 #include "eval/attackmap.h"
 #include "eval/endgame.h"
 #include "eval/evalstate.h"
+#include "eval/evaluate.h"
 #include "eval/passedpawns.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
@@ -50,17 +51,28 @@ void prepareEvaluationState(int side) {
 
 }  // namespace
 
-bool setUpEvaluation(const std::string& fen) {
-  if (!setUpPosition(fen)) return false;
+void prepareEvaluation() {
   clearPawnTable();
   emptyScoreTable();
   prepareEvaluationState(Board.sideToMove);
+}
+
+bool setUpEvaluation(const std::string& fen) {
+  if (!setUpPosition(fen)) return false;
+  prepareEvaluation();
   return true;
 }
 
 int16_t endgameScore(int alpha, int beta, int8_t* exact) {
   int8_t flag = 0;
   const int16_t score = evaluateEndgame(Board.sideToMove, alpha, beta, &flag);
+  if (exact != nullptr) *exact = flag;
+  return score;
+}
+
+int16_t fullScore(int8_t* exact) {
+  int8_t flag = 0;
+  const int16_t score = evaluate(Board.sideToMove, 0, -9999, 9999, &flag);
   if (exact != nullptr) *exact = flag;
   return score;
 }

@@ -11,8 +11,14 @@
 // the side to move in balanceBonus, every accumulator cleared, rootSide = the side to move.
 bool setUpEvaluation(const std::string& fen);
 
+// The same preparation for the position already on the board.
+void prepareEvaluation();
+
 // The endgame road for the side to move of the current set-up; *exact receives the exact flag.
 int16_t endgameScore(int alpha = -9999, int beta = 9999, int8_t* exact = nullptr);
+
+// The whole evaluation (evaluate) of the current set-up for the side to move, full window.
+int16_t fullScore(int8_t* exact = nullptr);
 
 // Pawn structure, attack maps and passed pawns (with pieces) as the full evaluation runs them.
 void runPassedPawns(int gamePhase);
