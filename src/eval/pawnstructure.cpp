@@ -10,6 +10,7 @@
 #include "eval/pawnhash.h"
 #include "eval/pawnterms.h"
 #include "eval/pawnview.h"
+#include "eval/sideview.h"
 
 namespace {
 
