@@ -1,26 +1,15 @@
 // TEMPORARY: weak definitions the board needs until the shell, search and time-control code
 // lands; the real definitions elsewhere replace them.
 #include <chrono>
-#include <cstdio>
 
 #include "game/timecontrol.h"
 #include "platform/clock.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
-#include "shell/startup.h"
 
 __attribute__((weak)) SearchData SearchState;
 __attribute__((weak)) TimeControlData TimeControl;
-__attribute__((weak)) ProtocolData ProtocolState;
 
 __attribute__((weak)) uint32_t tickCount() {
   using namespace std::chrono;
   return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
-
-__attribute__((weak)) int engineMain(int, char**) {
-  char buffer[512];
-  while (std::fgets(buffer, sizeof buffer, stdin) != nullptr) {
-  }
-  return 0;
 }

@@ -13,8 +13,5 @@ HashTableData HashTable;    // PENDING: transposition table owner
 ScoreTableData ScoreTable;  // PENDING: evaluation driver owner
 SearchData SearchState;     // PENDING: search owner
 TimeControlData TimeControl;  // PENDING: time management owner
-ProtocolData ProtocolState;   // PENDING: command interpreter owner
 
 void handleInputWhileSearching() {}                       // PENDING: commands while thinking
-int engineMain(int, char**) { return 0; }                 // PENDING: start-up
-int runPerftCommand(int, char**) { return 0; }            // PENDING: perft

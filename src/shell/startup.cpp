@@ -124,7 +124,7 @@ void setStartTimeControl() {
 
 // The single search of a command-line position. A refused position is not searched.
 void runSetboardSearch(const char* position) {
-  if (!setupPosition(position) || !hasOneKingEach()) return;
+  if (!setupPosition(position) || !positionIsPlayable(Board.sideToMove)) return;
   SearchState.searchDepth = 0;
   ProtocolState.ponderMove = 0;
   TimeControl.movesPerPeriod = 1;
