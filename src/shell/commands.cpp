@@ -100,7 +100,7 @@ bool findGeneratedMove(uint16_t code, Move& found) {
 // opponent played the expected move: the think driver has then answered it already.
 bool ponderExpectedMove() {
   const uint16_t code = ProtocolState.ponderMove;
-  if (isPromotionCode(code)) return false;
+  if (!positionIsPlayable(Board.sideToMove) || isPromotionCode(code)) return false;
   Move expected;
   if (!findGeneratedMove(code, expected)) return false;
   const int mover = Board.sideToMove;

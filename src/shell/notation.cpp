@@ -153,6 +153,8 @@ void formatMove(int from, int to, int flags) {
 int enterMove(char* text) {
   // The game record has room for a fixed number of moves.
   if (Board.gameCount >= GAME_MOVE_LIMIT) return 0;
+  // An edited position without a king each (or with the side not to move in check) takes no move.
+  if (!positionIsPlayable(Board.sideToMove)) return 0;
   // Step 1.
   for (int p = 0; p <= 3; ++p) MoveStack.plyStart[p] = 0;
   // Step 2. The fritz interface renders promotion letters in upper case.
