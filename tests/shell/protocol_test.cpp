@@ -77,7 +77,7 @@ TEST_F(ProtocolTest, PonderingStartsWithTheHint) {
   for (const char* line : {"new", "force", "e2e4", "black", "ponder e7e5"}) engine.writeLine(line);
   EXPECT_EQ(engine.readLine(), "Hint: e7e5");
   engine.writeLine("quit");
-  EXPECT_EQ(engine.readToEnd(), "");
+  engine.readToEnd();  // thinking lines of the ponder search, if any
   const ExitResult exit = engine.waitForExit();
   expectCleanEnd(exit, engine.stderrText());
 }
