@@ -1,15 +1,15 @@
 // TEMPORARY: weak definitions the board needs until the shell, search and time-control code
 // lands; the real definitions elsewhere replace them.
-#include <chrono>
-
 #include "game/timecontrol.h"
-#include "platform/clock.h"
 #include "search/searchstate.h"
 
 __attribute__((weak)) SearchData SearchState;
 __attribute__((weak)) TimeControlData TimeControl;
 
-__attribute__((weak)) uint32_t tickCount() {
-  using namespace std::chrono;
-  return static_cast<uint32_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+#include "eval/scoretable.h"
+#include "search/hashtable.h"
+#include "shell/ponderinput.h"
+
+__attribute__((weak)) HashTableData HashTable;
+__attribute__((weak)) ScoreTableData ScoreTable;
+__attribute__((weak)) void handleInputWhileSearching() {}
