@@ -7,10 +7,6 @@
 #include "game/think.h"
 #include "search/hashtable.h"
 
-// ---- STUB: transposition table and evaluation cache (search / evaluation engineers) ----
-void clearHashTables() {}
-void clearScoreTable() {}
-
 // ---- STUB: think driver (think engineer): returns without searching or moving ----
 void think(int, int) {}
 
