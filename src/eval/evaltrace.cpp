@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "board/board.h"
 #include "board/tables.h"
@@ -18,8 +19,7 @@
 namespace {
 
 constexpr const char* INITIAL_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
-constexpr const char* SETBOARD_PREFIX = "setboard ";
-constexpr int FEN_TEXT_SIZE = 256;
+const std::string SETBOARD_PREFIX = "setboard ";
 constexpr uint32_t TRACE_SCORE_ENTRIES = 64;  // one evaluation needs one slot
 constexpr int ROOT_WINDOW = 9999;
 constexpr int REFUSED_STATUS = 2;
@@ -27,40 +27,24 @@ constexpr const char* FILE_NAMES = "abcdefgh";
 
 ScoreEntry traceScoreEntries[TRACE_SCORE_ENTRIES];
 
-// Joins argv[2..] with blanks behind "setboard "; false when the text does not fit.
-bool buildSetboardText(int argc, char** argv, char* text) {
-  std::snprintf(text, FEN_TEXT_SIZE, "%s%s", SETBOARD_PREFIX, argc > 2 ? argv[2] : INITIAL_FEN);
-  for (int i = 3; i < argc; ++i) {
-    const size_t used = std::strlen(text);
-    const int written = std::snprintf(text + used, FEN_TEXT_SIZE - used, " %s", argv[i]);
-    if (written < 0 || used + written >= static_cast<size_t>(FEN_TEXT_SIZE)) return false;
-  }
-  return std::strlen(text) + 1 < static_cast<size_t>(FEN_TEXT_SIZE);
-}
-
-bool hasPawnOnEdgeRank() {
-  for (int file = 0; file < 8; ++file) {
-    if (Board.pieceAt[squareAt(0, file)] == PAWN || Board.pieceAt[squareAt(7, file)] == PAWN) return true;
-  }
-  return false;
-}
-
 // A fresh game record around the position: no moves made, every castling square unmoved
 // unless the FEN withdraws the right.
 void resetGameFields() {
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
-  Board.castled[WHITE] = 0;
-  Board.castled[BLACK] = 0;
+  Board.lastTo = -1;
+  std::memset(Board.castled, 0, sizeof Board.castled);
   std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
 }
 
-bool setUpTracePosition(int argc, char** argv) {
-  char text[FEN_TEXT_SIZE];
-  if (!buildSetboardText(argc, argv, text)) return false;
-  resetGameFields();
-  if (!setupPosition(text)) return false;
-  return positionIsPlayable(Board.sideToMove) && !hasPawnOnEdgeRank();
+// argv[2..] joined with blanks, or the initial position.
+std::string fenFromArguments(int argc, char** argv) {
+  std::string fen;
+  for (int i = 2; i < argc; ++i) {
+    if (i > 2) fen.push_back(' ');
+    fen.append(argv[i]);
+  }
+  return fen.empty() ? INITIAL_FEN : fen;
 }
 
 // The state the think driver prepares before it evaluates the root.
@@ -121,10 +105,12 @@ void printTrace(int total) {
 }  // namespace
 
 int runEvalCommand(int argc, char** argv) {
+  const std::string fen = fenFromArguments(argc, argv);
   initBoardTables();
   setPieceValues(false);
-  if (!setUpTracePosition(argc, argv)) {
-    std::fprintf(stderr, "eval: position refused (it needs one king of each colour and no pawn on the first or last rank)\n");
+  resetGameFields();
+  if (!setupPosition((SETBOARD_PREFIX + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+    std::fprintf(stderr, "eval: position refused: %s\n", fen.c_str());
     return REFUSED_STATUS;
   }
   prepareRootEvaluation();

@@ -34,10 +34,18 @@ constexpr const char* MINUTES_SEPARATORS = " :";
 // ---- "level" move counts ----
 constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control counts with
 
+// ---- "sd": iterations are counted from the pre-search, so depth N completes iteration N + 2 ----
+constexpr int64_t DEPTH_LIMIT_OFFSET = 2;
+
 // ---- Clock arithmetic ----
 constexpr int64_t CENTISECONDS_PER_SECOND = 100;
 constexpr int64_t SECONDS_PER_MINUTE = 60;
 constexpr int32_t CENTISECONDS_PER_MINUTE = 6000;
+
+// ---- Pondering ----
+constexpr int PONDER_PLY = 2;  // the expected move is generated in this ply's segment
+constexpr int FIRST_RANK = 0;
+constexpr int LAST_RANK = 7;
 
 // ---- Position of "wild 7" ----
 constexpr int32_t WILD_POSITION_NUMBER = 7;
@@ -76,16 +84,16 @@ void clearPositionTables() {
 // pondered.
 bool isPromotionCode(uint16_t code) {
   const int to = moveCodeTo(code);
-  return Board.pieceAt[moveCodeFrom(code)] == PAWN && (rankOf(to) == 0 || rankOf(to) == 7);
+  return Board.pieceAt[moveCodeFrom(code)] == PAWN && (rankOf(to) == FIRST_RANK || rankOf(to) == LAST_RANK);
 }
 
 // Finds the first generated move of the side to move with the squares of `code`.
 bool findGeneratedMove(uint16_t code, Move& found) {
-  SearchState.ply = 2;
+  SearchState.ply = PONDER_PLY;
   generateMoves(Board.sideToMove);
   SearchState.ply = 1;
-  const int first = MoveStack.plyStart[2];
-  const int end = MoveStack.plyStart[3];
+  const int first = MoveStack.plyStart[PONDER_PLY];
+  const int end = MoveStack.plyStart[PONDER_PLY + 1];
   for (int i = first; i < end; ++i) {
     const Move& move = MoveStack.moveStack[i];
     if (moveCodeOf(move.from, move.to) == code) {
@@ -100,7 +108,7 @@ bool findGeneratedMove(uint16_t code, Move& found) {
 // opponent played the expected move: the think driver has then answered it already.
 bool ponderExpectedMove() {
   const uint16_t code = ProtocolState.ponderMove;
-  if (isPromotionCode(code)) return false;
+  if (!positionIsPlayable(Board.sideToMove) || isPromotionCode(code)) return false;
   Move expected;
   if (!findGeneratedMove(code, expected)) return false;
   const int mover = Board.sideToMove;
@@ -153,14 +161,8 @@ void executeLevel(const char* line) {
 void executeFixedTime(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
   const int32_t seconds = parseNumber(argumentWord(1, words));
-  TimeControl.timeMode = TIME_MODE_FIXED_TIME;
+  setFixedTimeControl(truncateTo32(seconds * CENTISECONDS_PER_SECOND));
   TimeControl.baseSeconds = seconds;
-  const int32_t budget = truncateTo32(seconds * CENTISECONDS_PER_SECOND);
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = budget;
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-  TimeControl.clockRunning = 1;
-  TimeControl.elapsed = 0;
   TimeControl.Bedienerzeit = 0;
 }
 
@@ -168,7 +170,7 @@ void executeFixedTime(const char* line) {
 void executeFixedDepth(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
   const int64_t depth = parseNumber(argumentWord(1, words));
-  TimeControl.depthLimit = static_cast<int8_t>(static_cast<uint8_t>(depth + 2));
+  TimeControl.depthLimit = static_cast<int8_t>(static_cast<uint8_t>(depth + DEPTH_LIMIT_OFFSET));
   TimeControl.timeMode = TIME_MODE_FIXED_DEPTH;
   TimeControl.clockRunning = 0;
   TimeControl.movesPerPeriod = 1;
@@ -247,7 +249,7 @@ void setSideToMove(int side) {
   ProtocolState.analyzing = 0;
 }
 
-// Row 33: anything no command claimed is taken as the opponent's move.
+// Anything no command claimed is taken as the opponent's move.
 After executeMove(char* line) {
   SearchState.ply = 1;
   if (!enterMove(line)) return After::tail;
@@ -257,14 +259,14 @@ After executeMove(char* line) {
   return After::leave;
 }
 
-// Runs the first command row whose test the line passes, in the order of testing.
+// Runs the first command whose test the line passes, the commands being tested in this order.
 After executeLine(char* line) {
   ProtocolData& protocol = ProtocolState;
   if (startsWith(line, "level")) {
     executeLevel(line);
     return After::tail;
   }
-  // "st" and "sd" do their work and let the later rows test the line as well.
+  // "st" and "sd" do their work and let the later commands test the line as well.
   if (startsWith(line, "st")) executeFixedTime(line);
   if (startsWith(line, "sd")) executeFixedDepth(line);
   if (startsWith(line, "time")) {
@@ -344,7 +346,7 @@ After executeLine(char* line) {
     protocol.forceMode = 1;
     return After::tail;
   }
-  // "wild" with another number than 7 goes on to the next rows.
+  // "wild" with another number than 7 goes on to the commands after it.
   if (startsWith(line, "wild") && executeWild(line)) return After::tail;
   if (isWord(line, "new")) {
     newGame();
@@ -362,7 +364,7 @@ After executeLine(char* line) {
     setSideToMove(BLACK);
     return After::tail;
   }
-  // "undo" and "remove" without enough moves fall through to the move row like unknown words.
+  // "undo" and "remove" without enough moves fall through to move entry like unknown words.
   if (isWord(line, "undo") && Board.gameCount > 0) {
     takeBackMove();
     return After::tail;
@@ -407,6 +409,15 @@ void startTimeControl() {
   const int32_t budget = truncateTo32(seconds * CENTISECONDS_PER_SECOND);
   TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = budget;
   TimeControl.timeCmd = TimeControl.otimCmd = budget;
+}
+
+void setFixedTimeControl(int32_t clock) {
+  TimeControl.timeMode = TIME_MODE_FIXED_TIME;
+  TimeControl.movesPerPeriod = 1;
+  TimeControl.clockRunning = 1;
+  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = clock;
+  TimeControl.elapsed = 0;
 }
 
 void processCommands() {

@@ -16,6 +16,7 @@
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
+#include "shell/arguments.h"
 #include "shell/output.h"
 #include "shell/protocol.h"
 
@@ -34,6 +35,8 @@ constexpr int PROMOTION_LETTER_INDEX = 4;  // e7e8q: the fifth character
 
 // ---- Move text ----
 constexpr int COORDINATE_LENGTH = 4;
+constexpr int SQUARE_TEXT_LENGTH = 2;
+constexpr int CASTLING_KING_STEP = 2;  // the king's move when castling, in squares
 constexpr int FLAGS_LOW_BYTE = 0xFF;  // the flag bits a rendering depends on
 constexpr const char* SHORT_CASTLING = "o-o";
 
@@ -52,9 +55,6 @@ constexpr int LAST_MARKED_KIND = 7;
 
 char fileLetter(int square) { return static_cast<char>('a' + fileOf(square)); }
 char rankDigit(int square) { return static_cast<char>('1' + rankOf(square)); }
-
-bool isFileLetter(char c) { return c >= 'a' && c <= 'h'; }
-bool isRankDigit(char c) { return c >= '1' && c <= '8'; }
 
 void setText(char* text, const char* value) {
   std::strncpy(text, value, MOVE_TEXT_SIZE - 1);
@@ -153,6 +153,8 @@ void formatMove(int from, int to, int flags) {
 int enterMove(char* text) {
   // The game record has room for a fixed number of moves.
   if (Board.gameCount >= GAME_MOVE_LIMIT) return 0;
+  // An edited position without a king each (or with the side not to move in check) takes no move.
+  if (!positionIsPlayable(Board.sideToMove)) return 0;
   // Step 1.
   for (int p = 0; p <= 3; ++p) MoveStack.plyStart[p] = 0;
   // Step 2. The fritz interface renders promotion letters in upper case.
@@ -182,16 +184,14 @@ int enterMove(char* text) {
 
 uint16_t parseMoveCode(const char* text, int side) {
   const bool castling = std::strncmp(text, SHORT_CASTLING, std::strlen(SHORT_CASTLING)) == 0;
-  const bool coordinates = isFileLetter(text[0]) && isRankDigit(text[1]) && isFileLetter(text[2]) &&
-                           isRankDigit(text[3]);
-  if (!castling && !coordinates) return 0;
+  const int from = parseSquareText(text);
+  const int to = from < 0 ? -1 : parseSquareText(text + SQUARE_TEXT_LENGTH);
+  if (!castling && to < 0) return 0;
   // The fifth character is looked at first: an "o" there names the long castling ("o-o-o").
   const bool longCastling = std::strlen(text) > COORDINATE_LENGTH && text[PROMOTION_LETTER_INDEX] == 'o';
   const int kingHome = side == BLACK ? BLACK_KING_HOME : WHITE_KING_HOME;
-  if (longCastling) return moveCodeOf(kingHome, kingHome - 2);
-  if (castling) return moveCodeOf(kingHome, kingHome + 2);
-  const int from = squareAt(text[1] - '1', text[0] - 'a');
-  const int to = squareAt(text[3] - '1', text[2] - 'a');
+  if (longCastling) return moveCodeOf(kingHome, kingHome - CASTLING_KING_STEP);
+  if (castling) return moveCodeOf(kingHome, kingHome + CASTLING_KING_STEP);
   return moveCodeOf(from, to);
 }
 

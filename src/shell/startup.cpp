@@ -54,8 +54,8 @@ constexpr int LOG_FILE_FAILED = 0;   // openLogFile: creating the first free nam
 // ---- Start values of the settings and the time control ----
 constexpr int8_t START_SELECTIVITY = 2;
 constexpr int8_t MAX_DEPTH_LIMIT = 48;
-constexpr int8_t START_TIME_MODE = TIME_MODE_FIXED_TIME;
 constexpr int32_t START_SECONDS_PER_MOVE = 5;
+constexpr int32_t START_CLOCK = 5;  // recomputed by the think driver before use
 constexpr int32_t SETBOARD_CLOCK = 999999900;  // overwritten by the budget before it is used
 constexpr int16_t EMPTY_HISTORY_SCORE = -32000;
 constexpr int8_t NO_LAST_TO = -1;
@@ -112,13 +112,8 @@ int readCheckedSizes(char** argv) {
 
 // The defaults of a fresh engine: "st 5" in effect until a time command arrives.
 void setStartTimeControl() {
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.clockRunning = 1;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+  setFixedTimeControl(START_CLOCK);
   TimeControl.baseSeconds = START_SECONDS_PER_MOVE;
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = START_SECONDS_PER_MOVE;
-  TimeControl.elapsed = 0;
-  TimeControl.timeMode = START_TIME_MODE;
   TimeControl.Bedienerzeit = 0;
 }
 
@@ -127,12 +122,7 @@ void runSetboardSearch(const char* position) {
   if (!setupPosition(position) || !positionIsPlayable(Board.sideToMove)) return;
   SearchState.searchDepth = 0;
   ProtocolState.ponderMove = 0;
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.clockRunning = 1;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = SETBOARD_CLOCK;
-  TimeControl.elapsed = 0;
-  TimeControl.timeMode = START_TIME_MODE;
+  setFixedTimeControl(SETBOARD_CLOCK);
   ProtocolState.setboardRun = 1;
   sendLine("Hello from Vostrel!\n");
   think(Board.sideToMove, THINK_MOVE);

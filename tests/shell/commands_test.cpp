@@ -9,6 +9,7 @@
 #include "search/hashtable.h"
 #include "shell/commands.h"
 #include "shell/protocol.h"
+#include "support/io_fixtures.h"
 #include "support/shell_session.h"
 
 using namespace vostrel_test;
@@ -154,7 +155,8 @@ TEST_F(CommandsTest, NewKeepsTheInterfaceSwitches) {
 
 TEST_F(CommandsTest, PonderStoresTheExpectedMoveAndEndsTheCall) {
   {
-    StdinFeed feed("force\nponder e7e5\nnopost\n");
+    StdinPipe input;
+    input.send("force\nponder e7e5\nnopost\n");
     processCommands();
   }
   EXPECT_EQ(ProtocolState.ponderMove, 52 * 64 + 36);
@@ -200,7 +202,8 @@ TEST_F(CommandsTest, EnPassantSquare) {
 }
 
 TEST_F(CommandsTest, QuitEndsTheCallAndLeavesTheRestUnread) {
-  StdinFeed feed("force\nquit\nnopost\n");
+  StdinPipe input;
+  input.send("force\nquit\nnopost\n");
   processCommands();
   EXPECT_EQ(ProtocolState.quitRequested, 1);
   EXPECT_EQ(ProtocolState.postThinking, 1);

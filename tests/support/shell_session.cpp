@@ -15,6 +15,7 @@
 #include "shell/input.h"
 #include "shell/protocol.h"
 #include "shell/startup.h"
+#include "support/io_fixtures.h"
 
 namespace vostrel_test {
 
@@ -41,34 +42,6 @@ void startShellGame() {
   ProtocolState.ponderEnabled = 1;
   ProtocolState.setboardRun = 0;
   newGame();
-}
-
-StdinFeed::StdinFeed(const std::string& text) {
-  int ends[2];
-  if (::pipe(ends) != 0) throw std::runtime_error("pipe failed");
-  // The whole text goes in before the interpreter reads, so it must fit the pipe.
-  ::fcntl(ends[1], F_SETPIPE_SZ, static_cast<int>(text.size()) + 1);
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t put = ::write(ends[1], text.data() + done, text.size() - done);
-    if (put <= 0) throw std::runtime_error("feeding standard input failed");
-    done += static_cast<size_t>(put);
-  }
-  ::close(ends[1]);
-  savedFd_ = ::dup(STDIN_FILENO);
-  ::dup2(ends[0], STDIN_FILENO);
-  ::close(ends[0]);
-  std::clearerr(stdin);
-  Input.CBuf[0] = '\0';
-  Input.endOfInput = 0;
-}
-
-StdinFeed::~StdinFeed() {
-  ::dup2(savedFd_, STDIN_FILENO);
-  ::close(savedFd_);
-  std::clearerr(stdin);
-  Input.CBuf[0] = '\0';
-  Input.endOfInput = 0;
 }
 
 StdoutCapture::StdoutCapture() {
@@ -101,7 +74,9 @@ std::string StdoutCapture::finish() {
 std::string runCommands(const std::vector<std::string>& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
-  StdinFeed feed(text);
+  StdinPipe input;
+  input.send(text);
+  input.close();
   StdoutCapture capture;
   ProtocolState.quitRequested = 0;
   do {

@@ -1,5 +1,6 @@
 // In-process helpers for tests of the engine shell: a started engine state, command lines fed to
-// the interpreter through a pipe on standard input, and captured standard output.
+// the interpreter through a pipe on standard input (StdinPipe of io_fixtures.h), and captured
+// standard output.
 #pragma once
 
 #include <string>
@@ -10,19 +11,6 @@ namespace vostrel_test {
 // Fills the constant tables and allocates small position tables once per test program (book,
 // learning and log off), then starts a new game from the initial position.
 void startShellGame();
-
-// Replaces standard input by a pipe holding `text` followed by the end of input, and empties the
-// engine's input buffer. The previous standard input comes back when the object goes.
-class StdinFeed {
- public:
-  explicit StdinFeed(const std::string& text);
-  ~StdinFeed();
-  StdinFeed(const StdinFeed&) = delete;
-  StdinFeed& operator=(const StdinFeed&) = delete;
-
- private:
-  int savedFd_;
-};
 
 // Sends standard output into a temporary file until finish() returns what was written.
 class StdoutCapture {
