@@ -76,7 +76,7 @@ bool prepareSearch(const std::string& fen, int iteration) {
 RootResult searchRoot(int depth) {
   SearchData& s = SearchState;
   const int side = Board.sideToMove;
-  RootResult result{NO_SCORE, Move{}, 0};
+  RootResult result{NO_SCORE, Move{}, 0, 0};
   s.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateMoves(side);
@@ -98,6 +98,7 @@ RootResult searchRoot(int depth) {
     if (v > result.score) {
       result.score = v;
       result.best = m;
+      result.bestIndex = i - MoveStack.plyStart[1];
     }
   }
   return result;

@@ -18,6 +18,7 @@ bool prepareSearch(const std::string& fen, int iteration);
 struct RootResult {
   int score;          // best score for the side to move at the root, -12000 with no legal move
   Move best;          // the first move reaching it
+  int bestIndex;      // its position in the root list (from plyStart[1])
   int legalMoves;
 };
 
