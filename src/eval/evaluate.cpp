@@ -92,9 +92,6 @@ constexpr int QUEEN_ENDING_LONE_PAWN_PENALTY = 10;
 constexpr int QUEEN_ENDING_KING_DISTANCE = 2;
 constexpr int PAWNLESS_QUEEN_PENALTY = 200;
 
-// ---- Passed-pawn bookkeeping
-constexpr int8_t NO_RACE_MOVES = 20;
-
 constexpr int LOW_BYTE = 0xFF;
 
 // ---- Files and ranks named by the rules
@@ -143,10 +140,8 @@ void resetPasserBookkeeping() {
   for (int c = WHITE; c <= BLACK; ++c) {
     e.firstPawnFile[c] = NO_FILE;
     e.lastPawnFile[c] = NO_FILE;
-    e.lastPasserSquare[c] = 0;
-    e.raceMoves[c] = NO_RACE_MOVES;
-    e.raceSquare[c] = 0;
   }
+  resetPassedPawnState();
 }
 
 // Every accumulator, counter and flag starts from zero on every call; nothing carries over.
@@ -489,34 +484,6 @@ Int16 evaluateFully(int side, int matDiff, int8_t* exact) {
 }
 
 }  // namespace
-
-const int16_t passerBonus[2][8] = {
-    {0, 10, 20, 60, 120, 240, 300, 0},
-    {0, 300, 240, 120, 60, 20, 10, 0},
-};
-const int16_t queenAttackScale[16] = {0, 0, 0, 3, 3, 4, 4, 5, 5, 7, 7, 8, 8, 8, 8, 8};
-const uint8_t kingAreaWeight[2][64] = {
-    {
-        5,  5,  7,  8,  8,  7,  2,  2,   // rank 1
-        5,  5,  8,  9,  9,  7,  2,  2,   // rank 2
-        11, 11, 11, 11, 11, 11, 11, 11,  // rank 3
-        16, 16, 16, 16, 16, 16, 16, 16,  // rank 4
-        19, 19, 19, 19, 19, 19, 19, 19,  // rank 5
-        28, 28, 28, 28, 28, 28, 28, 28,  // rank 6
-        28, 28, 28, 28, 28, 28, 28, 28,  // rank 7
-        28, 28, 28, 28, 28, 28, 28, 28,  // rank 8
-    },
-    {
-        28, 28, 28, 28, 28, 28, 28, 28,  // rank 1
-        28, 28, 28, 28, 28, 28, 28, 28,  // rank 2
-        28, 28, 28, 28, 28, 28, 28, 28,  // rank 3
-        19, 19, 19, 19, 19, 19, 19, 19,  // rank 4
-        16, 16, 16, 16, 16, 16, 16, 16,  // rank 5
-        11, 11, 11, 11, 11, 11, 11, 11,  // rank 6
-        5,  5,  8,  9,  9,  7,  2,  2,   // rank 7
-        5,  5,  7,  8,  8,  7,  2,  2,   // rank 8
-    },
-};
 
 void computeGamePhase() {
   EvalData& e = EvalState;

@@ -30,10 +30,10 @@ class EvaluateTest : public ::testing::Test {
 };
 
 TEST_F(EvaluateTest, KnowledgeOffGivesExactMaterialOnly) {
-  EngineSettings.styleFlags = STYLE_KNOWLEDGE_OFF;
   for (const char* fen : {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -", "4k3/8/8/8/8/8/8/R3K3 b Q -",
                           "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -"}) {
     setUp(fen, 3);
+    EngineSettings.styleFlags = STYLE_KNOWLEDGE_OFF;
     for (int side = WHITE; side <= BLACK; ++side) {
       EXPECT_EQ(eval(side), Board.material[side] - Board.material[side ^ 1]) << fen;
       EXPECT_EQ(exact, 0);

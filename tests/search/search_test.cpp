@@ -202,12 +202,21 @@ TEST(Quiescence, QueenDoesNotTakeAPawnDefendedPawn) {
 }
 
 TEST(Quiescence, PromotionIsSearchedEvenBelowTheDeltaMargin) {
+  // A capture or push that cannot lift the static value by the margin (700 here, without more
+  // than a queen of pieces) is skipped unmade; a promotion is still made and searched.
   ASSERT_TRUE(prepareSearch("7k/1P6/8/8/8/8/8/K7 w - -", 3));
   SearchState.ply = 2;
   int8_t exact = 0;
   const int standPat = evaluate(WHITE, 0, -WIDE, WIDE, &exact);
-  const int alpha = standPat + 500;
-  EXPECT_GT(quiesceAtPly(2, alpha, alpha + 2000), alpha);
+  const int alpha = standPat + 800;
+  quiesceAtPly(2, alpha, alpha + 1);
+  EXPECT_GT(SearchState.nodes, 0u);
+  // The same margin keeps a plain pawn capture unmade.
+  ASSERT_TRUE(prepareSearch("7k/8/8/8/2p5/1P6/8/K7 w - -", 3));
+  SearchState.ply = 2;
+  const int plain = evaluate(WHITE, 0, -WIDE, WIDE, &exact);
+  quiesceAtPly(2, plain + 801, plain + 802);
+  EXPECT_EQ(SearchState.nodes, 0u);
 }
 
 TEST(Quiescence, InCheckSearchesEvasions) {
