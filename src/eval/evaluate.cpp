@@ -176,7 +176,10 @@ void resetAccumulators(int side) {
     e.seventhRankCount[c] = 0;
     e.castleChance[c] = 0;
     e.advancedPasserSeen[c] = 0;
+    e.kingWeakness[c] = 0;
+    e.kingContacts[c] = 0;
   }
+  e.endgameRule = ENDGAME_RULE_NONE;
   std::memset(e.pieceEvalScore, 0, sizeof e.pieceEvalScore);
   std::memset(e.pieceEvalSquare, 0, sizeof e.pieceEvalSquare);
   e.passerSides = 0;
