@@ -93,12 +93,18 @@ void printTrace(int total) {
   printPair("kingSideShelter", e.kingSideShelter[WHITE], e.kingSideShelter[BLACK]);
   printPair("queenSideShelter", e.queenSideShelter[WHITE], e.queenSideShelter[BLACK]);
   printPair("kingAttackUnits", e.kingAttackUnits[WHITE], e.kingAttackUnits[BLACK]);
+  printPair("kingWeakness", e.kingWeakness[WHITE], e.kingWeakness[BLACK]);
+  printPair("kingContacts", e.kingContacts[WHITE], e.kingContacts[BLACK]);
   std::printf("evalThreat %d\n", e.evalThreat);
   std::printf("passerSides 0x%02x\n", e.passerSides);
   for (int file = 0; file < 8; ++file) {
     std::printf("pawnFileInfo.%c 0x%04x 0x%04x\n", FILE_NAMES[file], e.pawnFileInfo[WHITE][file],
                 e.pawnFileInfo[BLACK][file]);
   }
+  for (int file = 0; file < 8; ++file) {
+    std::printf("passerValue.%c %d %d\n", FILE_NAMES[file], e.passerValue[WHITE][file], e.passerValue[BLACK][file]);
+  }
+  std::printf("endgameRule %d\n", e.endgameRule);
   std::printf("Total: %d\n", total);
 }
 

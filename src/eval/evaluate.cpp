@@ -92,8 +92,6 @@ constexpr int QUEEN_ENDING_LONE_PAWN_PENALTY = 10;
 constexpr int QUEEN_ENDING_KING_DISTANCE = 2;
 constexpr int PAWNLESS_QUEEN_PENALTY = 200;
 
-// ---- Passed-pawn bookkeeping
-
 constexpr int LOW_BYTE = 0xFF;
 
 // ---- Files and ranks named by the rules
@@ -178,7 +176,10 @@ void resetAccumulators(int side) {
     e.seventhRankCount[c] = 0;
     e.castleChance[c] = 0;
     e.advancedPasserSeen[c] = 0;
+    e.kingWeakness[c] = 0;
+    e.kingContacts[c] = 0;
   }
+  e.endgameRule = ENDGAME_RULE_NONE;
   std::memset(e.pieceEvalScore, 0, sizeof e.pieceEvalScore);
   std::memset(e.pieceEvalSquare, 0, sizeof e.pieceEvalSquare);
   e.passerSides = 0;

@@ -93,9 +93,9 @@ constexpr int SINGULAR_REDUCTION = 4;
 constexpr int HISTORY_LIMIT = -2048;
 
 // ---- Node states
-constexpr int THREAT_UNKNOWN = 11000;   // not yet tested
-constexpr int THREAT_NONE = 12000;      // tested (or in check): no threat
-constexpr int THREAT_FOUND = 1;
+constexpr int THREAT_STATE_UNKNOWN = 11000;  // not yet tested
+constexpr int THREAT_STATE_NONE = 12000;     // tested (or in check): no threat
+constexpr int THREAT_STATE_FOUND = 1;
 
 enum HashState { HASH_NONE, HASH_MOVE_ONLY, HASH_FAIL_HIGH };
 
@@ -225,7 +225,7 @@ bool mayExtendMateThreat(const Node& n) {
 
 void extendMateThreat(Node& n) {
   extend(n);
-  n.threatState = THREAT_NONE;
+  n.threatState = THREAT_STATE_NONE;
 }
 
 // Marks the root move under search (only right after it, at ply 2).
@@ -485,6 +485,9 @@ bool tryNullMove(Node& n, int* score) {
   const int ply = S.ply;
   const int r = S.nullReduction[n.side];
   S.nullTries[n.side] += 1;
+  // The node has no list yet: the null move's subtree must stack its lists right after the
+  // parent's, not after whatever an earlier node of this ply left in plyStart[ply + 1].
+  MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
   const NullMoveUndo undo = makeNullMove();
   int v;
   if (r + 1 < n.depth) {
@@ -509,7 +512,7 @@ bool tryNullMove(Node& n, int* score) {
     markRootMove(MATE_THREAT_FOUND);
     if (mayExtendMateThreat(n)) extendMateThreat(n);
   } else if (v <= rootFloorAt(ply) - THREAT_MARGIN) {
-    n.threatState = THREAT_FOUND;
+    n.threatState = THREAT_STATE_FOUND;
     n.noNull = 1;
     S.nodeFlags[ply] |= NODE_THREAT;
     markRootMove(THREAT_FOUND);
@@ -558,7 +561,7 @@ bool generateNodeMoves(Node& n, int* score) {
       extend(n);
     }
   }
-  n.threatState = THREAT_NONE;
+  n.threatState = THREAT_STATE_NONE;
   return false;
 }
 
@@ -698,7 +701,7 @@ int researchMove(const Node& n, Move& m) {
 
 bool threatTestApplies(const Node& n, int v) {
   const int ply = S.ply;
-  return n.threatState != THREAT_NONE &&
+  return n.threatState != THREAT_STATE_NONE &&
          (n.depth > THREAT_TEST_MIN_DEPTH || EngineSettings.selectivity <= THREAT_TEST_ANY_DEPTH) &&
          (S.nodeFlags[ply] & NODE_PASSER_EXTENDED) == 0 && !n.queenApproach &&
          Board.material[n.side] + BEHIND_IN_MATERIAL >= Board.material[n.opp] && !S.verifying &&
@@ -723,7 +726,7 @@ bool nullMoveShowsThreat(Node& n) {
   if (S.stopSearch || v > t) return false;
   n.noNull = 1;
   S.nodeFlags[ply] |= v < -MATE_RANGE ? NODE_MATE_THREAT : NODE_THREAT;
-  n.threatState = THREAT_FOUND;
+  n.threatState = THREAT_STATE_FOUND;
   return true;
 }
 
@@ -770,8 +773,8 @@ int researchFailHigh(Node& n, int current, int v) {
     const bool childExtended =
         S.extensions[ply + 1] != 0 && (!inCheckAt(ply + 1) || S.extensions[ply + 1] >= MAX_PARENT_EXTENSIONS);
     if (!childExtended) {
-      if (n.threatState == THREAT_FOUND) return researchMove(n, m);
-      n.threatState = THREAT_NONE;
+      if (n.threatState == THREAT_STATE_FOUND) return researchMove(n, m);
+      n.threatState = THREAT_STATE_NONE;
       if (n.nullFlag == 0 && nullMoveShowsThreat(n)) return researchMove(n, m);
       if (S.stopSearch) return v;
     }
@@ -883,9 +886,6 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   assert(ply >= 2 && ply <= MAX_SEARCH_PLY);
   assert(ply > 2 || positionIsPlayable(side));
   if (S.stopSearch) return 0;
-  // A null move searches the next ply before this node has generated its moves: its list must
-  // start where this node's will, never inside an ancestor's list.
-  MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
 
   // Step 1.
   Node n{};
@@ -897,7 +897,7 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   n.alphaAtEntry = alpha;
   n.nullFlag = nullFlag;
   n.cutFlag = cutFlag;
-  n.threatState = THREAT_UNKNOWN;
+  n.threatState = THREAT_STATE_UNKNOWN;
   n.hashState = HASH_NONE;
   n.futilityBase = NO_SCORE;
   n.best = NO_SCORE;

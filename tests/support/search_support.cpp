@@ -1,5 +1,6 @@
 #include "support/search_support.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -7,10 +8,12 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "config/settings.h"
 #include "eval/evalstate.h"
 #include "eval/evaluate.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
+#include "game/think.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/search.h"
@@ -24,10 +27,8 @@ constexpr uint32_t TEST_SCORE_ENTRIES = 4099;
 constexpr int16_t HISTORY_START = -32000;
 constexpr int FLOOR_MARGIN = 75;
 constexpr int WINDOW = 9999;
+constexpr int8_t DEFAULT_SELECTIVITY = 2;
 
-HashEntry whiteTable[TEST_HASH_ENTRIES];
-HashEntry blackTable[TEST_HASH_ENTRIES];
-ScoreEntry scoreEntries[TEST_SCORE_ENTRIES];
 
 void resetSearchState(int iteration) {
   SearchData& s = SearchState;
@@ -49,14 +50,27 @@ void resetSearchState(int iteration) {
 
 }  // namespace
 
+// The blocks come from malloc, as at start-up, so that a later freePositionTables may free them;
+// they are never freed here, since other tests point the tables at blocks of their own.
 void useSmallPositionTables() {
-  HashTable.table[WHITE] = whiteTable;
-  HashTable.table[BLACK] = blackTable;
-  HashTable.hashMask = TEST_HASH_ENTRIES - 1;
+  static HashEntry* hashBlocks[2] = {nullptr, nullptr};
+  static ScoreEntry* scoreBlock = nullptr;
+  const bool hashOurs = HashTable.table[WHITE] == hashBlocks[WHITE] && HashTable.table[BLACK] == hashBlocks[BLACK] &&
+                        hashBlocks[WHITE] != nullptr && HashTable.hashMask == TEST_HASH_ENTRIES - 1;
+  if (!hashOurs) {
+    for (int side = WHITE; side <= BLACK; ++side) {
+      hashBlocks[side] = static_cast<HashEntry*>(std::malloc(sizeof(HashEntry) * TEST_HASH_ENTRIES));
+      HashTable.table[side] = hashBlocks[side];
+    }
+    HashTable.hashMask = TEST_HASH_ENTRIES - 1;
+  }
+  if (ScoreTable.entries != scoreBlock || scoreBlock == nullptr || ScoreTable.scoreEntries != TEST_SCORE_ENTRIES) {
+    scoreBlock = static_cast<ScoreEntry*>(std::malloc(sizeof(ScoreEntry) * TEST_SCORE_ENTRIES));
+    ScoreTable.entries = scoreBlock;
+    ScoreTable.scoreEntries = TEST_SCORE_ENTRIES;
+  }
   HashTable.hashAge = 1;
   clearHashTables();
-  ScoreTable.entries = scoreEntries;
-  ScoreTable.scoreEntries = TEST_SCORE_ENTRIES;
   clearScoreTable();
   clearPawnTable();
 }
@@ -65,6 +79,13 @@ bool prepareSearch(const std::string& fen, int iteration) {
   if (!setUpPosition(fen)) return false;
   useSmallPositionTables();
   resetSearchState(iteration);
+  EngineSettings.selectivity = DEFAULT_SELECTIVITY;
+  EngineSettings.styleFlags = 0;
+  EngineSettings.attackStyleCA = 0;
+  EngineSettings.attackStyleRI = 0;
+  EvalState.rootCastlingChance[WHITE] = 0;
+  EvalState.rootCastlingChance[BLACK] = 0;
+  preparePhaseState();
   int8_t exact = 0;
   const int root = evaluate(Board.sideToMove, 0, -WINDOW, WINDOW, &exact);
   SearchState.rootFloor[0] = static_cast<int16_t>(root - FLOOR_MARGIN);
@@ -76,7 +97,7 @@ bool prepareSearch(const std::string& fen, int iteration) {
 RootResult searchRoot(int depth) {
   SearchData& s = SearchState;
   const int side = Board.sideToMove;
-  RootResult result{NO_SCORE, Move{}, 0};
+  RootResult result{NO_SCORE, Move{}, 0, 0};
   s.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateMoves(side);
@@ -98,6 +119,7 @@ RootResult searchRoot(int depth) {
     if (v > result.score) {
       result.score = v;
       result.best = m;
+      result.bestIndex = i - MoveStack.plyStart[1];
     }
   }
   return result;

@@ -6,18 +6,20 @@
 
 #include "board/types.h"
 
-// Points the HashTable and the ScoreTable at small static blocks and clears them, the pawn
-// table too; hashAge = 1.
+// Gives the HashTable and the ScoreTable small blocks and clears them, the pawn table too;
+// hashAge = 1.
 void useSmallPositionTables();
 
 // Sets `fen` up (see setUpPosition) and prepares a search from it as the think driver does for
 // an iteration of depth `iteration`: cleared per-ply state, history at -32000, no clock, no
-// polling, rootSide = side to move, rootFloor from the static evaluation. False if refused.
+// polling, rootSide = side to move, default settings, the phase state of the root (as
+// preparePhaseState leaves it), rootFloor from the static evaluation. False if refused.
 bool prepareSearch(const std::string& fen, int iteration);
 
 struct RootResult {
   int score;          // best score for the side to move at the root, -12000 with no legal move
   Move best;          // the first move reaching it
+  int bestIndex;      // its position in the root list (from plyStart[1])
   int legalMoves;
 };
 
