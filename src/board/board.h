@@ -57,5 +57,10 @@ void recomputeBoardState();
 // and tests. Returns true when the board is consistent. Does not compare typeCount.
 bool boardIsOk();
 
-// 1 when each colour has exactly one king (the board may be searched), else 0.
-int hasOneKingEach();
+// Fills typeCount afresh from the lists (pawns and pieces other than the king).
+void fillTypeCount();
+
+// 1 when `side` may move from this position: exactly one king of each colour, no pawn on the
+// first or last rank, and the other side's king not attacked. Generation, perft and the search
+// run only on such positions.
+int positionIsPlayable(int side);

@@ -56,6 +56,8 @@ struct EvalData {
   // King safety.
   int8_t castleChance[2];
   int8_t rootCastlingChance[2]; // set by the think driver at the root
+  int16_t kingWeakness[2];      // weakness count w of the king's last safety term (for the trace)
+  int8_t kingContacts[2];       // contact count of the king's last safety term (for the trace)
 
   // Pawn structure (cached in the pawn hash table).
   uint16_t pawnFileInfo[2][8];

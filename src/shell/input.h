@@ -12,13 +12,17 @@ constexpr int READ_CHUNK = 512;
 struct InputData {
   char CBuf[CBUF_SIZE];                 // read but not yet taken out as lines, zero-terminated
   char tokens[TOKEN_COUNT][TOKEN_SIZE]; // words of the last line split
-  int8_t endOfInput;                    // standard input has ended
+  int8_t endOfInput;                    // standard input has ended (or failed); no more reads
+  int8_t droppingLineRest;              // a line was cut because CBuf filled up: the bytes read
+                                        // next are dropped up to and including its line feed
 };
 extern InputData Input;
 
 unsigned inputAvailable();
-int fillInputBuffer();                                  // 1 bytes appended, 0 end of input
-int readLine(char* buffer, int size);                   // 1 a line, -1 end of input
+int fillInputBuffer();                                  // 1 input goes on, 0 end of input
+// Takes the first line out of CBuf into buffer (at most size - 1 characters, the rest of a longer
+// line is dropped); blocks until a whole line is there. 1 a line, -1 end of input (buffer empty).
+int readLine(char* buffer, int size);
 int tokenize(const char* line, const char* separators); // fills Input.tokens; returns word count
 int32_t pollInput(int mode);                            // mode 2: refresh elapsed only
 // Puts a line (with its line feed) back at the front of CBuf; returns 0 if it does not fit.

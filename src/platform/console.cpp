@@ -1,0 +1,41 @@
+// Standard input at the operating-system level: the non-blocking "is anything waiting" test and
+// the raw read. Everything above this file sees only these two routines.
+//
+// POSIX: one poll() on descriptor 0 serves pipes, files and terminals alike. A Windows build
+// would keep the same contract here:
+//   - on the first call get the standard-input handle; if GetConsoleMode fails it is a pipe (or a
+//     file), otherwise a console: clear window and mouse events (mode bits 0x08 and 0x10) and
+//     flush the console events already queued;
+//   - pipe: PeekNamedPipe for the bytes available; a failed peek counts as waiting, so the next
+//     read meets the end of input (or reads the file);
+//   - console: GetNumberOfConsoleInputEvents, counted as waiting only above one event.
+#include "platform/console.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int STANDARD_INPUT = 0;
+constexpr int NO_WAIT = 0;
+// A readable descriptor, one whose writer has gone, or one in error: in each case the next read
+// returns at once (with data, with the end of input, or with an error treated as the end).
+constexpr short WAITING_EVENTS = POLLIN | POLLHUP | POLLERR | POLLNVAL;
+
+}  // namespace
+
+unsigned inputWaiting() {
+  pollfd request{STANDARD_INPUT, POLLIN, 0};
+  const int ready = poll(&request, 1, NO_WAIT);
+  if (ready < 0) return errno == EINTR ? 0 : 1;  // a failed poll: let the read find out
+  return ready > 0 && (request.revents & WAITING_EVENTS) != 0 ? 1 : 0;
+}
+
+int readStandardInput(char* buffer, int size) {
+  ssize_t count;
+  do {
+    count = read(STANDARD_INPUT, buffer, static_cast<size_t>(size));
+  } while (count < 0 && errno == EINTR);
+  return count < 0 ? -1 : static_cast<int>(count);
+}

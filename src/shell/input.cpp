@@ -1,0 +1,178 @@
+// Console input: CBuf collects what standard input delivers, readLine hands out whole lines,
+// tokenize splits a line into words, and pollInput is the search's look at waiting input.
+//
+// Fixed sizes and what happens at their limits:
+//   - CBuf holds at most CBUF_SIZE - 1 bytes. When it fills up without a line feed, the pending
+//     line is cut: its last byte gives way to a line feed (the line keeps CBUF_SIZE - 2
+//     characters), and whatever follows on the same input line is dropped as it arrives, up to
+//     and including its line feed. Lines after it are kept whole.
+//   - A line longer than the caller's buffer is cut to what fits (size - 1 characters); the rest
+//     of that line is dropped, never handed out as a line of its own.
+//   - A word longer than TOKEN_SIZE - 1 characters is cut to that length.
+//   - Zero bytes in the input are dropped, so they cannot end CBuf early and hide what follows.
+#include "shell/input.h"
+
+#include <cassert>
+#include <cstring>
+
+#include "game/timecontrol.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "search/searchstate.h"
+#include "shell/ponderinput.h"
+#include "shell/protocol.h"
+
+InputData Input;
+
+namespace {
+
+// Polling.
+constexpr int POLL_ELAPSED_ONLY = 2;          // pollInput mode of the think driver
+constexpr uint64_t POLL_INTERVAL_NODES = 25000;
+constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
+
+// Line ends.
+constexpr char LINE_FEED = '\n';
+constexpr char CARRIAGE_RETURN = '\r';
+constexpr char BLANK = ' ';
+
+// Buffers.
+constexpr int CBUF_CAPACITY = CBUF_SIZE - 1;  // bytes CBuf can hold besides its terminator
+constexpr int EMPTIED_TOKENS = 16;            // tokenize clears only tokens[0..15]
+
+// Appends the bytes of one read to CBuf, dropping zero bytes and the rest of a cut line.
+// The caller has made sure that count bytes fit.
+void appendToBuffer(const char* bytes, int count) {
+  size_t used = std::strlen(Input.CBuf);
+  for (int i = 0; i < count; ++i) {
+    const char byte = bytes[i];
+    if (Input.droppingLineRest) {
+      if (byte == LINE_FEED) Input.droppingLineRest = 0;
+      continue;
+    }
+    if (byte == '\0') continue;
+    Input.CBuf[used++] = byte;
+  }
+  assert(used <= static_cast<size_t>(CBUF_CAPACITY));
+  Input.CBuf[used] = '\0';
+}
+
+// CBuf is full and holds no line feed: end the pending line here and drop its rest on arrival.
+void cutPendingLine() {
+  Input.CBuf[CBUF_CAPACITY - 1] = LINE_FEED;
+  Input.droppingLineRest = 1;
+}
+
+// Copies at most size - 1 characters of text (length characters) into buffer and terminates it.
+void copyCut(char* buffer, int size, const char* text, size_t length) {
+  const size_t kept = length < static_cast<size_t>(size - 1) ? length : static_cast<size_t>(size - 1);
+  std::memcpy(buffer, text, kept);
+  buffer[kept] = '\0';
+}
+
+}  // namespace
+
+unsigned inputAvailable() {
+  // The single search of a command-line setboard run ignores standard input and takes its time.
+  if (ProtocolState.setboardRun) return 0;
+  if (Input.endOfInput) return 1;
+  return inputWaiting();
+}
+
+// One read of at most READ_CHUNK bytes, never more than CBuf has room for. Returns 0 once standard
+// input has ended or failed (and at once on every later call), otherwise 1, also when nothing was
+// appended because all bytes belonged to a cut line.
+int fillInputBuffer() {
+  if (Input.endOfInput) return 0;
+  const int used = static_cast<int>(std::strlen(Input.CBuf));
+  const int room = CBUF_CAPACITY - used;
+  if (room == 0) {
+    if (std::strchr(Input.CBuf, LINE_FEED) == nullptr) cutPendingLine();
+    return 1;
+  }
+  char chunk[READ_CHUNK];
+  const int count = readStandardInput(chunk, room < READ_CHUNK ? room : READ_CHUNK);
+  if (count <= 0) {
+    Input.endOfInput = 1;
+    return 0;
+  }
+  appendToBuffer(chunk, count);
+  return 1;
+}
+
+int readLine(char* buffer, int size) {
+  assert(size > 0);
+  // Step 1. Wait for a whole line.
+  buffer[0] = '\0';
+  char* lineFeed;
+  while ((lineFeed = std::strchr(Input.CBuf, LINE_FEED)) == nullptr) {
+    if (!fillInputBuffer()) return -1;
+  }
+  // Step 2. A carriage return right before the line feed belongs to the line end, wherever the
+  // reads split the two.
+  size_t length = static_cast<size_t>(lineFeed - Input.CBuf);
+  if (length > 0 && Input.CBuf[length - 1] == CARRIAGE_RETURN) --length;
+  // Step 3. Hand out what fits; the first carriage return left becomes a blank.
+  copyCut(buffer, size, Input.CBuf, length);
+  char* strayReturn = std::strchr(buffer, CARRIAGE_RETURN);
+  if (strayReturn != nullptr) *strayReturn = BLANK;
+  // Step 4. Move what follows the line to the front of CBuf.
+  std::memmove(Input.CBuf, lineFeed + 1, std::strlen(lineFeed + 1) + 1);
+  return 1;
+}
+
+// Splits like the standard string tokenizer: runs of separators count as one and produce no
+// empty words. Only tokens[0..15] are emptied first; tokens[16..31] keep the words of an older
+// line unless this one overwrites them.
+int tokenize(const char* line, const char* separators) {
+  char copy[LINE_SIZE];  // the line may be one of the tokens itself
+  copyCut(copy, LINE_SIZE, line, std::strlen(line));
+  for (int i = 0; i < EMPTIED_TOKENS; ++i) Input.tokens[i][0] = '\0';
+
+  int words = 0;
+  const char* cursor = copy;
+  while (words < TOKEN_COUNT) {
+    cursor += std::strspn(cursor, separators);
+    if (*cursor == '\0') break;
+    const size_t length = std::strcspn(cursor, separators);
+    copyCut(Input.tokens[words], TOKEN_SIZE, cursor, length);
+    ++words;
+    cursor += length;
+  }
+  return words;
+}
+
+// Mode 2 refreshes elapsed and returns it. Any other mode also looks at standard input: waiting
+// input is handed to the ponder handler while pondering or analysing, and otherwise asks the
+// search to stop. Returns the next node count to poll at.
+int32_t pollInput(int mode) {
+  // Step 1. Elapsed centiseconds since the think started, never negative.
+  const int64_t now = tickCount() / MILLISECONDS_PER_CENTISECOND;
+  const int64_t elapsed = now - TimeControl.startTime;
+  TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
+  if (mode == POLL_ELAPSED_ONLY) return TimeControl.elapsed;
+
+  // Step 2. Waiting input.
+  if (inputAvailable()) {
+    if (SearchState.pondering) {
+      if (!SearchState.stopSearch && !SearchState.inputPending) handleInputWhileSearching();
+    } else if (!SearchState.stopSearch) {
+      SearchState.inputPending = 1;
+    }
+  }
+  // Step 3. Schedule the next poll.
+  SearchState.nextPoll = SearchState.nodes + POLL_INTERVAL_NODES;
+  return static_cast<int32_t>(SearchState.nextPoll);
+}
+
+int unreadLine(const char* line) {
+  const size_t length = std::strlen(line);
+  const bool endsLine = length > 0 && line[length - 1] == LINE_FEED;
+  const size_t added = length + (endsLine ? 0 : 1);
+  const size_t used = std::strlen(Input.CBuf);
+  if (used + added > static_cast<size_t>(CBUF_CAPACITY)) return 0;
+  std::memmove(Input.CBuf + added, Input.CBuf, used + 1);
+  std::memcpy(Input.CBuf, line, length);
+  if (!endsLine) Input.CBuf[length] = LINE_FEED;
+  return 1;
+}
