@@ -50,16 +50,18 @@ struct BookLine {
 // ---- Playing a game -----------------------------------------------------------------------------
 
 // The board as a new game leaves it.
-static void setUpInitialPosition() {
+static void startBookGame() {
   Board.sideToMove = WHITE;
   Board.epSquare = 0;
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
+  Board.lastTo = -1;
   Board.castled[WHITE] = Board.castled[BLACK] = 0;
   std::memset(Board.squareMoves, 0, sizeof(Board.squareMoves));
   placeInitialPieces();
   clearMoveStack();
   recomputeBoardState();
+  fillTypeCount();
   SearchState.ply = 1;
 }
 
@@ -75,7 +77,7 @@ static std::string playGame(const PgnGame& game, int maxPly, std::vector<uint64_
   if (!game.damage.empty()) return game.damage;
   if (game.setUp) return "starts from a set-up position";
   if (game.result == PGN_UNKNOWN) return "no result";
-  setUpInitialPosition();
+  startBookGame();
   int plies = std::min(maxPly, static_cast<int>(game.moves.size()));
   for (int i = 0; i < plies; i++) {
     int side = Board.sideToMove;

@@ -11,6 +11,7 @@
 #include "config/settings.h"
 #include "search/searchstate.h"
 #include "support/book_files.h"
+#include "support/io_fixtures.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ class BookTest : public ::testing::Test {
     return nullptr;
   }
 
-  ScratchFolder folder;
+  ScratchDirectory folder;
 };
 
 TEST_F(BookTest, RatingTableMirrorsAroundFifty) {

@@ -15,6 +15,7 @@
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "support/book_files.h"
+#include "support/io_fixtures.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ class LearningTest : public ::testing::Test {
   }
 
   HashEntry tables[2][TEST_MASK + 1];
-  ScratchFolder folder;
+  ScratchDirectory folder;
 };
 
 TEST_F(LearningTest, NewFileHoldsOnlyTheHeader) {
