@@ -2,6 +2,7 @@
 // candidates by their statistics and the think driver's quick measurement, and the random choice.
 #include "game/book.h"
 
+#include <cassert>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -180,7 +181,6 @@ int probeBook(int from, int to, int slot, int rootSide) {
   candidate.chosen = 0;
   candidate.weight = 0;
   candidate.searchDelta = 0;
-  if (Book.candidateCount < slot + 1) Book.candidateCount = slot + 1;
   return 1;
 }
 
@@ -247,6 +247,8 @@ static void printBookInfo(uint64_t gamesTotal) {
 }
 
 int chooseBookMove(int showInfo) {
+  assert(Book.candidateCount <= MAX_BOOK_CANDIDATES);
+  if (Book.candidateCount > MAX_BOOK_CANDIDATES) Book.candidateCount = MAX_BOOK_CANDIDATES;
   int n = Book.candidateCount;
   if (n <= 0) return -1;
   BookCandidate* c = Book.bookCandidate;

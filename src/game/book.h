@@ -63,7 +63,8 @@ void closeBookFiles();
 // Empties the candidate list (start of every think).
 void clearBookCandidates();
 // With the root move from-to made on the board: 1 when the position is in the book, filling
-// bookCandidate[slot] and raising candidateCount to slot + 1; else 0. Any damage counts as a miss.
+// bookCandidate[slot] (the caller then counts it in candidateCount); else 0. Any damage counts as
+// a miss.
 int probeBook(int from, int to, int slot, int rootSide);
 // Chooses among the candidates (or, with `showInfo`, prints the "bk" text); returns the index
 // of the chosen candidate (the first after sorting), or -1 when there is no candidate.

@@ -59,10 +59,12 @@ class BookTest : public ::testing::Test {
   }
   void TearDown() override { closeBookFiles(); }
 
-  // Probes the position with `lock` as if the root move from-to led there.
+  // Probes the position with `lock` as if the root move from-to led there; a hit is counted.
   int probe(uint32_t lock, int from, int to, int rootSide = WHITE) {
     Board.hashLock = lock;
-    return probeBook(from, to, Book.candidateCount, rootSide);
+    int found = probeBook(from, to, Book.candidateCount, rootSide);
+    Book.candidateCount += found;
+    return found;
   }
 
   // Adds a candidate directly: `total` games all drawn, both ratings `rating`, measured `delta`.

@@ -97,7 +97,8 @@ class MakebookTest : public ::testing::Test {
     for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; i++) {
       Move m = MoveStack.moveStack[i];
       makeMove(side, m);
-      if (!isSquareAttacked(Board.pieceList[side][0], side ^ 1)) probeBook(m.from, m.to, Book.candidateCount, side);
+      if (!isSquareAttacked(Board.pieceList[side][0], side ^ 1))
+        Book.candidateCount += probeBook(m.from, m.to, Book.candidateCount, side);
       unmakeMove(side, m);
     }
   }
