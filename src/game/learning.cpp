@@ -121,14 +121,14 @@ void closeLearningFile() {
   Learning.learnFile = nullptr;
 }
 
-// Where new records go. The header count restarts writing at slot 1 once the file holds more than
-// LEARN_WRAP_SLOTS slots; otherwise new records are appended at the true end of the file, so that
-// a header that disagrees with the length (a crash between record and header, damage) can neither
-// overwrite a record nor leave a hole.
+// A full file: new records overwrite it from slot 1 on, and the header count only grows.
 static int fileHasWrapped(uint32_t headerSlots, int64_t fileSlots) {
   return headerSlots > static_cast<uint32_t>(LEARN_WRAP_SLOTS) && fileSlots > LEARN_WRAP_SLOTS;
 }
 
+// Where new records go: slot 1 in a full file, else the true end of the file, so that a header
+// that disagrees with the length (a write cut off between record and header, damage) can neither
+// make a record be overwritten nor leave a hole.
 static int32_t nextFreeSlot(uint32_t headerSlots, int64_t fileSlots) {
   if (fileHasWrapped(headerSlots, fileSlots)) return FIRST_RECORD_SLOT;
   if (fileSlots < FIRST_RECORD_SLOT) return FIRST_RECORD_SLOT;

@@ -86,15 +86,6 @@ class BookTest : public ::testing::Test {
   ScratchDirectory folder;
 };
 
-TEST_F(BookTest, RatingTableMirrorsAroundFifty) {
-  EXPECT_EQ(Book.ratingDiff[50], 0);
-  EXPECT_EQ(Book.ratingDiff[100], 874);
-  EXPECT_EQ(Book.ratingDiff[0], -874);
-  EXPECT_EQ(Book.ratingDiff[75], 193);
-  EXPECT_EQ(Book.ratingDiff[25], -193);
-  EXPECT_EQ(Book.ratingDiff[99], 677);
-}
-
 TEST_F(BookTest, OpeningNeedsBothFiles) {
   openBookFiles();
   EXPECT_EQ(EngineSettings.bookEnabled, 0);

@@ -37,7 +37,9 @@ std::vector<uint8_t> headerBytes(uint32_t slots) {
 }
 
 void appendRecord(std::vector<uint8_t>* bytes, const RawRecord& r) {
-  uint8_t slot[LEARN_SLOT_SIZE] = {};
+  size_t at = bytes->size();
+  bytes->resize(at + LEARN_SLOT_SIZE, 0);
+  uint8_t* slot = bytes->data() + at;
   writeU32(slot, r.lock);
   writeU32(slot + 4, r.key);
   writeU16(slot + 8, static_cast<uint16_t>(r.score));
@@ -45,7 +47,15 @@ void appendRecord(std::vector<uint8_t>* bytes, const RawRecord& r) {
   slot[11] = static_cast<uint8_t>(r.depth);
   slot[12] = r.side;
   writeU16(slot + 14, r.move);
-  bytes->insert(bytes->end(), slot, slot + LEARN_SLOT_SIZE);
+}
+
+// A file whose header says `headerSlots`, holding `count` sound records with locks firstLock + 0, 1, ...
+// and keys 1, 2, ...
+std::vector<uint8_t> fileWithRecords(uint32_t headerSlots, uint32_t firstLock, int count) {
+  std::vector<uint8_t> file = headerBytes(headerSlots);
+  for (int i = 0; i < count; i++)
+    appendRecord(&file, {firstLock + i, static_cast<uint32_t>(i + 1), 1, BOUND_EXACT, 6, WHITE, 1});
+  return file;
 }
 
 RawRecord recordAt(const std::vector<uint8_t>& file, int slot) {
@@ -55,6 +65,14 @@ RawRecord recordAt(const std::vector<uint8_t>& file, int slot) {
 }
 
 uint32_t headerCount() { return readU32(readFileBytes(LEARNING_FILE_NAME).data()); }
+
+// After a write: the file holds `slots` whole slots, the header counts them, `lock` is at `slot`.
+void expectFileAfterWrite(size_t slots, int slot, uint32_t lock) {
+  std::vector<uint8_t> file = readFileBytes(LEARNING_FILE_NAME);
+  ASSERT_EQ(file.size(), slots * LEARN_SLOT_SIZE);
+  EXPECT_EQ(readU32(file.data()), slots);
+  EXPECT_EQ(recordAt(file, slot).lock, lock);
+}
 
 class LearningTest : public ::testing::Test {
  protected:
@@ -182,32 +200,22 @@ TEST_F(LearningTest, DamagedRecordsAreSkipped) {
 
 TEST_F(LearningTest, HeaderDisagreeingWithTheLengthNeitherOverwritesNorLeavesHoles) {
   // A truncated file: the header claims 9 slots, two whole records and half of a third remain.
-  std::vector<uint8_t> file = headerBytes(9);
-  appendRecord(&file, {0x2001, 0x01, 1, BOUND_EXACT, 6, WHITE, 1});
-  appendRecord(&file, {0x2002, 0x02, 1, BOUND_EXACT, 6, WHITE, 2});
+  std::vector<uint8_t> file = fileWithRecords(9, 0x2001, 2);
   file.resize(file.size() + LEARN_SLOT_SIZE / 2, 0x5A);
   writeFileBytes(LEARNING_FILE_NAME, file);
   openLearningFile();
   EXPECT_EQ(tables[WHITE][0x02].lock, 0x2002u);
   EXPECT_EQ(Learning.learnSlots, 3);
   learn(0x2003, 0x03, WHITE, 6, 5, 3);
-  file = readFileBytes(LEARNING_FILE_NAME);
-  ASSERT_EQ(file.size(), 4u * LEARN_SLOT_SIZE);
-  EXPECT_EQ(recordAt(file, 3).lock, 0x2003u);
-  EXPECT_EQ(headerCount(), 4u);
+  expectFileAfterWrite(4, 3, 0x2003);
   closeLearningFile();
 
   // A header lagging behind the records (a write cut off before the header was updated).
-  file = headerBytes(2);
-  appendRecord(&file, {0x3001, 0x01, 1, BOUND_EXACT, 6, WHITE, 1});
-  appendRecord(&file, {0x3002, 0x02, 1, BOUND_EXACT, 6, WHITE, 2});
-  writeFileBytes(LEARNING_FILE_NAME, file);
+  writeFileBytes(LEARNING_FILE_NAME, fileWithRecords(2, 0x3001, 2));
   openLearningFile();
   learn(0x3003, 0x03, WHITE, 6, 5, 3);
-  file = readFileBytes(LEARNING_FILE_NAME);
-  ASSERT_EQ(file.size(), 4u * LEARN_SLOT_SIZE);
-  EXPECT_EQ(recordAt(file, 2).lock, 0x3002u);
-  EXPECT_EQ(headerCount(), 4u);
+  expectFileAfterWrite(4, 3, 0x3003);
+  EXPECT_EQ(recordAt(readFileBytes(LEARNING_FILE_NAME), 2).lock, 0x3002u) << "not overwritten";
   closeLearningFile();
 
   // Shorter than a header: started afresh.
@@ -217,15 +225,11 @@ TEST_F(LearningTest, HeaderDisagreeingWithTheLengthNeitherOverwritesNorLeavesHol
 }
 
 TEST_F(LearningTest, FullFileWrapsToTheFirstRecord) {
-  std::vector<uint8_t> file = headerBytes(LEARN_WRAP_SLOTS + 1);
-  for (int slot = 1; slot <= LEARN_WRAP_SLOTS; slot++)
-    appendRecord(&file, {static_cast<uint32_t>(0x40000 + slot), static_cast<uint32_t>(slot), 0, BOUND_EXACT, 6,
-                         WHITE, 1});
-  writeFileBytes(LEARNING_FILE_NAME, file);
+  writeFileBytes(LEARNING_FILE_NAME, fileWithRecords(LEARN_WRAP_SLOTS + 1, 0x40001, LEARN_WRAP_SLOTS));
   openLearningFile();
   EXPECT_EQ(Learning.learnSlots, 1);
   learn(0x77, 0x77, WHITE, 6, 5, 3);
-  file = readFileBytes(LEARNING_FILE_NAME);
+  std::vector<uint8_t> file = readFileBytes(LEARNING_FILE_NAME);
   EXPECT_EQ(file.size(), (LEARN_WRAP_SLOTS + 1u) * LEARN_SLOT_SIZE);
   EXPECT_EQ(recordAt(file, 1).lock, 0x77u);
   EXPECT_EQ(recordAt(file, 2).lock, 0x40002u);
