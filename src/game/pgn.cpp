@@ -17,12 +17,17 @@ constexpr const char* INITIAL_FEN_START = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RN
 constexpr int MIN_ELO = 1;
 constexpr int MAX_ELO = 3999;
 
+// Some editors start a text file with this mark; it is not part of the first game.
+constexpr const char* UTF8_BYTE_ORDER_MARK = "\xEF\xBB\xBF";
+
 // Characters that end a symbol token of the movetext.
 constexpr const char* TOKEN_STOPS = "{}()[];$";
 
 void startPgnReader(PgnReader* reader, std::string text) {
   reader->text = std::move(text);
-  reader->pos = 0;
+  reader->pos = reader->text.compare(0, std::strlen(UTF8_BYTE_ORDER_MARK), UTF8_BYTE_ORDER_MARK) == 0
+                    ? std::strlen(UTF8_BYTE_ORDER_MARK)
+                    : 0;
   reader->line = 1;
   reader->gamesRead = 0;
 }

@@ -38,13 +38,14 @@ TEST(PgnReader, TagsAndMainLine) {
 
 TEST(PgnReader, ResultsAndGameBoundaries) {
   auto games = readAll(
-      "[Result \"1/2\"]\n1. d4 d5 1/2\n\n"
+      "\xEF\xBB\xBF[Result \"1/2\"]\r\n1. d4 d5 1/2\r\n\r\n"
       "[Result \"0-1\"]\n1. f3 e5 2. g4 Qh4# 0-1\n"
       "[Result \"1-0\"]\n1. c4\n"  // no termination: the next tags end it, the tag gives the result
       "[Result \"*\"]\n1. b3 *\n"
       "1. a3 1/2-1/2\n");  // a game without tags
   ASSERT_EQ(games.size(), 5u);
   EXPECT_EQ(games[0].result, PGN_DRAW);
+  EXPECT_EQ(games[0].moves, (Moves{"d4", "d5"}));
   EXPECT_EQ(games[1].result, PGN_BLACK_WINS);
   EXPECT_EQ(games[1].moves, (Moves{"f3", "e5", "g4", "Qh4#"}));
   EXPECT_EQ(games[2].result, PGN_WHITE_WINS);
