@@ -4,6 +4,7 @@
 #include "board/perft.h"
 #include "eval/evaltrace.h"
 #include "game/bench.h"
+#include "game/makebook.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "perft") == 0) return runPerftCommand(argc, argv);
     if (std::strcmp(argv[1], "eval") == 0) return runEvalCommand(argc, argv);
     if (std::strcmp(argv[1], "bench") == 0) return runBenchCommand(argc, argv);
+    if (std::strcmp(argv[1], "makebook") == 0) return runMakebookCommand(argc, argv);
   }
   return engineMain(argc, argv);
 }
