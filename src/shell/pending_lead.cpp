@@ -20,8 +20,6 @@ __attribute__((weak)) int engineMain(int, char**) {
 
 #include "eval/scoretable.h"
 #include "search/hashtable.h"
-#include "shell/ponderinput.h"
 
 __attribute__((weak)) HashTableData HashTable;
 __attribute__((weak)) ScoreTableData ScoreTable;
-__attribute__((weak)) void handleInputWhileSearching() {}
