@@ -268,3 +268,13 @@ void clearMoveStack() {
   std::memset(MoveStack.moveStack, 0, sizeof MoveStack.moveStack);
   std::memset(MoveStack.plyStart, 0, sizeof MoveStack.plyStart);
 }
+
+void clearOrderingInputs() {
+  SearchState.ply = 1;
+  SearchState.hashMove = 0;
+  std::memset(SearchState.bestAtPly, 0, sizeof SearchState.bestAtPly);
+  std::memset(SearchState.killer1, 0, sizeof SearchState.killer1);
+  std::memset(SearchState.killer2, 0, sizeof SearchState.killer2);
+  std::memset(SearchState.history, 0, sizeof SearchState.history);
+  MoveStack.plyStart[1] = 0;
+}

@@ -52,17 +52,6 @@ bool parseDepth(const char* text, int& depth) {
   return true;
 }
 
-// Fresh search state for a perft run: no hash move, killers or history influence the order.
-void resetOrderingState() {
-  SearchState.ply = 1;
-  SearchState.hashMove = 0;
-  std::memset(SearchState.bestAtPly, 0, sizeof SearchState.bestAtPly);
-  std::memset(SearchState.killer1, 0, sizeof SearchState.killer1);
-  std::memset(SearchState.killer2, 0, sizeof SearchState.killer2);
-  std::memset(SearchState.history, 0, sizeof SearchState.history);
-  MoveStack.plyStart[1] = 0;
-}
-
 }  // namespace
 
 uint64_t perft(int side, int depth) {
@@ -118,7 +107,7 @@ int runPerftCommand(int argc, char** argv) {
     return PERFT_EXIT_REFUSED;
   }
   fillTypeCount();
-  resetOrderingState();
+  clearOrderingInputs();
 
   uint32_t start = tickCount();
   int side = Board.sideToMove;

@@ -56,6 +56,8 @@ struct EvalData {
   // King safety.
   int8_t castleChance[2];
   int8_t rootCastlingChance[2]; // set by the think driver at the root
+  int16_t kingWeakness[2];      // weakness count w of the king's last safety term (for the trace)
+  int8_t kingContacts[2];       // contact count of the king's last safety term (for the trace)
 
   // Pawn structure (cached in the pawn hash table).
   uint16_t pawnFileInfo[2][8];
@@ -67,9 +69,11 @@ struct EvalData {
   int8_t lastPawnFile[2];
 
   // Passed pawns and races.
-  int8_t lastPasserSquare[2];
-  int8_t raceMoves[2];          // 20 = none
-  int8_t raceSquare[2];
+  int8_t lastPasserSquare[2];   // square of the last passed pawn valued; NO_SQUARE = none
+  int8_t raceMoves[2];          // moves the fastest unstoppable passer needs; RACE_NONE (20) = none
+  int8_t raceSquare[2];         // promotion square of that passer; NO_SQUARE = none
+  int16_t passerValue[2][8];    // value given to the passed pawn of each file (0 = none), for the trace
+  int8_t endgameRule;           // the endgame rule that decided the last phase-3 value (ENDGAME_RULE_*)
 
   // Statistics.
   uint32_t scoreTableHits;

@@ -20,6 +20,10 @@ struct PawnTableData {
 };
 extern PawnTableData PawnTable;
 
+// Empties every entry and resets the hit and fill statistics.
 void clearPawnTable();
-void evaluatePawnStructure();   // fills pawnStructureScore, pawnFileInfo, passerSides, shelters
+// Fills pawnStructureScore, pawnFileInfo, passerSides and the shelters of both colours, from the
+// table on a hit. firstPawnFile/lastPawnFile are filled only when the entry is computed.
+void evaluatePawnStructure();
+// One colour's skeleton on a miss (its pawnFileInfo cleared beforehand); returns its score.
 int16_t evaluatePawns(int colour);

@@ -23,4 +23,20 @@ struct ScoreTableData {
 };
 extern ScoreTableData ScoreTable;
 
+// Castling bits of the flags byte: the king and that rook have not moved.
+constexpr uint8_t SCORE_WHITE_LONG = 8;
+constexpr uint8_t SCORE_WHITE_SHORT = 4;
+constexpr uint8_t SCORE_BLACK_LONG = 32;
+constexpr uint8_t SCORE_BLACK_SHORT = 16;
+
 void clearScoreTable();
+// The flags byte of the current position evaluated for `side`: side | castling bits.
+uint8_t scoreFlagsFor(int side);
+// The slot of the current position (hashKey mod scoreEntries).
+ScoreEntry& scoreEntryForPosition();
+// Looks up the current position for `side`; on a hit counts it, stores the cached score in
+// *score, the cached threat code in EvalState.evalThreat and returns 1, else returns 0.
+int probeScoreTable(int side, int16_t* score);
+// Overwrites the slot with the evaluation `score` of the current position for `side`,
+// together with EvalState.evalThreat.
+void storeScoreEntry(int side, int score);

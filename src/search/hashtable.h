@@ -39,8 +39,20 @@ extern HashTableData HashTable;
 
 inline HashEntry& hashEntryFor(int side, uint32_t key) { return HashTable.table[side][key & HashTable.hashMask]; }
 
+// Mate scores are kept relative to the node that stored them: above MATE_RANGE a score is stored
+// as score + ply and read back as stored - ply (the mirror below -MATE_RANGE).
+int hashScoreToStore(int score, int ply);
+int hashScoreFromStore(int stored, int ply);
+
+// The entry of `side` for the current position when its lock matches hashLock, else nullptr.
+HashEntry* probeHash(int side);
+
 void storeHash(int side, int score, int depth, int from, int to, int threatFlags, int bound);
+// The lower bound of a null-move cut-off: same replacement test as storeHash, no in-check depth
+// correction, move kept only for the same position, only the negative mate score adjusted.
+void storeNullMoveBound(int side, int score, int depth);
 void clearHashTables();
+void clearHashAges();                 // every entry's age = 0 (aging wrap, new game in fritz mode)
 void ageHashTables();                 // per think: raise hashAge, restart at 1 above 250
 void readPvFromHash(int side, int d);
 

@@ -6,3 +6,10 @@
 // cutFlag: 1 inside a multi-cut test.
 int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFlag);
 int16_t quiesce(int side, int qdepth, int alpha, int beta);
+
+// The poll of a search node once nodes has passed nextPoll: reads input and the clock, and from
+// searchDepth 4 on turns waiting input or spent time into stopSearch. Returns stopSearch.
+int pollForStop();
+
+// The draw score for `side`: drawScore for the root side, its negation for the other (both 0).
+int drawScoreFor(int side);

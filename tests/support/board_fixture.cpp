@@ -26,13 +26,7 @@ void resetGameFields() {
   Board.lastTo = -1;
   std::memset(Board.castled, 0, sizeof Board.castled);
   std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-  SearchState.ply = 1;
-  SearchState.hashMove = 0;
-  std::memset(SearchState.bestAtPly, 0, sizeof SearchState.bestAtPly);
-  std::memset(SearchState.killer1, 0, sizeof SearchState.killer1);
-  std::memset(SearchState.killer2, 0, sizeof SearchState.killer2);
-  std::memset(SearchState.history, 0, sizeof SearchState.history);
-  MoveStack.plyStart[1] = 0;
+  clearOrderingInputs();
 }
 
 }  // namespace

@@ -1,0 +1,121 @@
+// The evaluation trace: sets a FEN position up and evaluates it as the think driver evaluates
+// its root (cleared tables, full evaluation, no lazy cut), then prints every accumulator.
+#include "eval/evaltrace.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "board/board.h"
+#include "board/tables.h"
+#include "eval/evalstate.h"
+#include "eval/evaluate.h"
+#include "eval/pawnhash.h"
+#include "eval/scoretable.h"
+#include "game/think.h"
+#include "search/searchstate.h"
+#include "shell/setup.h"
+
+namespace {
+
+constexpr const char* INITIAL_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
+const std::string SETBOARD_PREFIX = "setboard ";
+constexpr uint32_t TRACE_SCORE_ENTRIES = 64;  // one evaluation needs one slot
+constexpr int ROOT_WINDOW = 9999;
+constexpr int REFUSED_STATUS = 2;
+constexpr const char* FILE_NAMES = "abcdefgh";
+
+ScoreEntry traceScoreEntries[TRACE_SCORE_ENTRIES];
+
+// A fresh game record around the position: no moves made, every castling square unmoved
+// unless the FEN withdraws the right.
+void resetGameFields() {
+  Board.gameCount = 0;
+  Board.lastIrreversible = 0;
+  Board.lastTo = -1;
+  std::memset(Board.castled, 0, sizeof Board.castled);
+  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
+}
+
+// argv[2..] joined with blanks, or the initial position.
+std::string fenFromArguments(int argc, char** argv) {
+  std::string fen;
+  for (int i = 2; i < argc; ++i) {
+    if (i > 2) fen.push_back(' ');
+    fen.append(argv[i]);
+  }
+  return fen.empty() ? INITIAL_FEN : fen;
+}
+
+// The state the think driver prepares before it evaluates the root.
+void prepareRootEvaluation() {
+  ScoreTable.entries = traceScoreEntries;
+  ScoreTable.scoreEntries = TRACE_SCORE_ENTRIES;
+  clearScoreTable();
+  clearPawnTable();
+  SearchState.ply = 1;
+  SearchState.searchDepth = 0;
+  SearchState.rootSide = Board.sideToMove;
+  SearchState.rootBonus[1] = 0;
+  preparePhaseState();
+}
+
+void printPair(const char* name, int white, int black) { std::printf("%s %d %d\n", name, white, black); }
+
+void printTrace(int total) {
+  const EvalData& e = EvalState;
+  std::printf("sideToMove %s\n", Board.sideToMove == WHITE ? "white" : "black");
+  std::printf("gamePhase %d\n", e.gamePhase);
+  std::printf("totalPieceMaterial %d\n", e.totalPieceMaterial);
+  printPair("material", Board.material[WHITE], Board.material[BLACK]);
+  printPair("pieceMaterial", Board.pieceMaterial[WHITE], Board.pieceMaterial[BLACK]);
+  const struct {
+    const char* name;
+    const int16_t* values;
+  } accumulators[] = {
+      {"balanceBonus", e.balanceBonus},         {"positionalScore", e.positionalScore},
+      {"pawnStructureScore", e.pawnStructureScore}, {"threatScore", e.threatScore},
+      {"pieceScore", e.pieceScore},             {"bishopPairScore", e.bishopPairScore},
+      {"mobilityScore", e.mobilityScore},       {"kingSafetyScore", e.kingSafetyScore},
+      {"kingContactScore", e.kingContactScore}, {"passedPawnScore", e.passedPawnScore},
+      {"fileControl", e.fileControl},           {"kingAttackEstimate", e.kingAttackEstimate},
+  };
+  for (const auto& a : accumulators) printPair(a.name, a.values[WHITE], a.values[BLACK]);
+  const struct {
+    const char* name;
+    const int8_t* values;
+  } counters[] = {
+      {"hangingPawns", e.hangingPawns}, {"threatenedPieces", e.threatenedPieces},
+      {"kingThreat", e.kingThreat},     {"darkSquarePawns", e.darkSquarePawns},
+      {"castleChance", e.castleChance},
+  };
+  for (const auto& c : counters) printPair(c.name, c.values[WHITE], c.values[BLACK]);
+  printPair("kingSideShelter", e.kingSideShelter[WHITE], e.kingSideShelter[BLACK]);
+  printPair("queenSideShelter", e.queenSideShelter[WHITE], e.queenSideShelter[BLACK]);
+  printPair("kingAttackUnits", e.kingAttackUnits[WHITE], e.kingAttackUnits[BLACK]);
+  std::printf("evalThreat %d\n", e.evalThreat);
+  std::printf("passerSides 0x%02x\n", e.passerSides);
+  for (int file = 0; file < 8; ++file) {
+    std::printf("pawnFileInfo.%c 0x%04x 0x%04x\n", FILE_NAMES[file], e.pawnFileInfo[WHITE][file],
+                e.pawnFileInfo[BLACK][file]);
+  }
+  std::printf("Total: %d\n", total);
+}
+
+}  // namespace
+
+int runEvalCommand(int argc, char** argv) {
+  const std::string fen = fenFromArguments(argc, argv);
+  initBoardTables();
+  setPieceValues(false);
+  resetGameFields();
+  if (!setupPosition((SETBOARD_PREFIX + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+    std::fprintf(stderr, "eval: position refused: %s\n", fen.c_str());
+    return REFUSED_STATUS;
+  }
+  prepareRootEvaluation();
+  int8_t exact = 0;
+  const int total = evaluate(Board.sideToMove, 0, -ROOT_WINDOW, ROOT_WINDOW, &exact);
+  printTrace(total);
+  return 0;
+}

@@ -1,0 +1,115 @@
+// The transposition table: stores with depth- and age-preferred replacement, aging and clearing.
+#include "search/hashtable.h"
+
+#include <cassert>
+
+#include "board/board.h"
+#include "board/types.h"
+#include "search/searchstate.h"
+
+HashTableData HashTable;
+
+namespace {
+
+// ---- Aging
+constexpr uint8_t AGE_AFTER_CLEAR = 1;   // a cleared entry is older than any store of a think
+constexpr uint8_t AGE_WRAP_LIMIT = 250;  // above this the ages restart
+constexpr uint8_t AGE_RESTART = 1;
+
+// Replacement: a deeper entry of the current age survives; older, shallower or equal ones go.
+bool keepsEntry(const HashEntry& e, int depth) {
+  return depth < e.depth && HashTable.hashAge <= e.age;
+}
+
+uint32_t tableSize() { return HashTable.hashMask + 1; }
+
+}  // namespace
+
+int hashScoreToStore(int score, int ply) {
+  if (score > MATE_RANGE) return score + ply;
+  if (score < -MATE_RANGE) return score - ply;
+  return score;
+}
+
+int hashScoreFromStore(int stored, int ply) {
+  if (stored > MATE_RANGE) return stored - ply;
+  if (stored < -MATE_RANGE) return stored + ply;
+  return stored;
+}
+
+HashEntry* probeHash(int side) {
+  assert(HashTable.table[side] != nullptr);
+  HashEntry& e = hashEntryFor(side, Board.hashKey);
+  return e.lock == Board.hashLock ? &e : nullptr;
+}
+
+// Stores a result of the node at SearchState.ply in the table of `side`. threatFlags != 0
+// copies the node's threat marks; bound is BOUND_EXACT, BOUND_LOWER or BOUND_UPPER.
+void storeHash(int side, int score, int depth, int from, int to, int threatFlags, int bound) {
+  const int ply = SearchState.ply;
+  HashEntry& e = hashEntryFor(side, Board.hashKey);
+  // A node that is in check and was extended more than once stores one ply less.
+  if ((SearchState.nodeFlags[ply] & NODE_IN_CHECK) && SearchState.extensions[ply] > 1) depth -= 1;
+  if (keepsEntry(e, depth)) return;
+  if (e.depth == HASH_EMPTY_DEPTH) HashTable.usedEntries += 1;
+  e.flags = static_cast<uint8_t>(bound);
+  if (bound == BOUND_UPPER) {
+    // An upper bound has no best move: keep the one this position already had.
+    if (e.lock != Board.hashLock) e.move = 0;
+  } else {
+    e.move = moveCodeOf(from, to);
+  }
+  e.lock = Board.hashLock;
+  e.depth = static_cast<int8_t>(depth);
+  e.age = HashTable.hashAge;
+  e.score = static_cast<int16_t>(hashScoreToStore(score, ply));
+  if (threatFlags != 0) {
+    const uint16_t marks = SearchState.nodeFlags[ply];
+    if (marks & NODE_MATE_THREAT) {
+      e.flags |= HASH_MATE_THREAT;
+    } else if (marks & NODE_THREAT) {
+      e.flags |= HASH_THREAT;
+    }
+  }
+}
+
+void storeNullMoveBound(int side, int score, int depth) {
+  HashEntry& e = hashEntryFor(side, Board.hashKey);
+  if (keepsEntry(e, depth)) return;
+  if (e.depth == HASH_EMPTY_DEPTH) HashTable.usedEntries += 1;
+  if (e.depth == HASH_EMPTY_DEPTH || e.lock != Board.hashLock) e.move = 0;
+  e.lock = Board.hashLock;
+  e.depth = static_cast<int8_t>(depth);
+  e.age = HashTable.hashAge;
+  e.flags = BOUND_LOWER;
+  e.score = static_cast<int16_t>(score < -MATE_RANGE ? score - SearchState.ply : score);
+}
+
+void clearHashTables() {
+  for (int side = WHITE; side <= BLACK; ++side) {
+    HashEntry* table = HashTable.table[side];
+    assert(table != nullptr);
+    for (uint32_t i = 0; i < tableSize(); ++i) {
+      table[i] = HashEntry{};
+      table[i].depth = HASH_EMPTY_DEPTH;
+      table[i].age = AGE_AFTER_CLEAR;
+    }
+  }
+  HashTable.usedEntries = 0;
+}
+
+void clearHashAges() {
+  for (int side = WHITE; side <= BLACK; ++side) {
+    HashEntry* table = HashTable.table[side];
+    assert(table != nullptr);
+    for (uint32_t i = 0; i < tableSize(); ++i) table[i].age = 0;
+  }
+}
+
+void ageHashTables() {
+  HashTable.hashAge = static_cast<uint8_t>(HashTable.hashAge + 1);
+  if (HashTable.hashAge > AGE_WRAP_LIMIT) {
+    clearHashAges();
+    HashTable.hashAge = AGE_RESTART;
+  }
+}

@@ -1,0 +1,446 @@
+// The command interpreter: one call starts pondering or analysis when the state asks for it, then
+// reads and executes lines until a move was entered or a command ends the call.
+#include "shell/commands.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "board/attack.h"
+#include "board/board.h"
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "config/logfile.h"
+#include "config/settings.h"
+#include "eval/pawnhash.h"
+#include "eval/scoretable.h"
+#include "game/think.h"
+#include "game/timecontrol.h"
+#include "search/hashtable.h"
+#include "search/searchstate.h"
+#include "shell/arguments.h"
+#include "shell/input.h"
+#include "shell/notation.h"
+#include "shell/output.h"
+#include "shell/protocol.h"
+#include "shell/setup.h"
+#include "shell/startup.h"
+
+namespace {
+
+// ---- Separators of the split line ----
+constexpr const char* COMMAND_SEPARATORS = " ;";
+constexpr const char* MINUTES_SEPARATORS = " :";
+
+// ---- "level" move counts ----
+constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control counts with
+
+// ---- "sd": iterations are counted from the pre-search, so depth N completes iteration N + 2 ----
+constexpr int64_t DEPTH_LIMIT_OFFSET = 2;
+
+// ---- Clock arithmetic ----
+constexpr int64_t CENTISECONDS_PER_SECOND = 100;
+constexpr int64_t SECONDS_PER_MINUTE = 60;
+constexpr int32_t CENTISECONDS_PER_MINUTE = 6000;
+
+// ---- Pondering ----
+constexpr int PONDER_PLY = 2;  // the expected move is generated in this ply's segment
+constexpr int FIRST_RANK = 0;
+constexpr int LAST_RANK = 7;
+
+// ---- Position of "wild 7" ----
+constexpr int32_t WILD_POSITION_NUMBER = 7;
+constexpr const char* WILD_POSITION = "setboard 4k3/5ppp/8/8/8/8/PPP5/3K4 w";
+
+// What happens after a command line was executed.
+enum class After {
+  tail,      // log the line, restart a running analysis, read the next line
+  nextLine,  // read the next line without the tail
+  leave,     // return from processCommands
+};
+
+bool startsWith(const char* line, const char* prefix) {
+  return std::strncmp(line, prefix, std::strlen(prefix)) == 0;
+}
+
+bool isWord(const char* line, const char* word) { return std::strcmp(line, word) == 0; }
+
+// Keeps the low bits of a product the way the 32-bit fields store it.
+int32_t truncateTo32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+void runThink(int side, int mode) {
+  SearchState.searchDepth = 0;
+  think(side, mode);
+}
+
+void clearPositionTables() {
+  clearHashTables();
+  clearPawnTable();
+  clearScoreTable();
+}
+
+// ---- Pondering ----
+
+// A moveCode cannot name the promotion piece, so a pawn move onto the first or last rank is not
+// pondered.
+bool isPromotionCode(uint16_t code) {
+  const int to = moveCodeTo(code);
+  return Board.pieceAt[moveCodeFrom(code)] == PAWN && (rankOf(to) == FIRST_RANK || rankOf(to) == LAST_RANK);
+}
+
+// Finds the first generated move of the side to move with the squares of `code`.
+bool findGeneratedMove(uint16_t code, Move& found) {
+  SearchState.ply = PONDER_PLY;
+  generateMoves(Board.sideToMove);
+  SearchState.ply = 1;
+  const int first = MoveStack.plyStart[PONDER_PLY];
+  const int end = MoveStack.plyStart[PONDER_PLY + 1];
+  for (int i = first; i < end; ++i) {
+    const Move& move = MoveStack.moveStack[i];
+    if (moveCodeOf(move.from, move.to) == code) {
+      found = move;  // a copy: the search reuses the stack
+      return true;
+    }
+  }
+  return false;
+}
+
+// Plays the expected opponent move and thinks on it until input arrives. Returns true when the
+// opponent played the expected move: the think driver has then answered it already.
+bool ponderExpectedMove() {
+  const uint16_t code = ProtocolState.ponderMove;
+  if (!positionIsPlayable(Board.sideToMove) || isPromotionCode(code)) return false;
+  Move expected;
+  if (!findGeneratedMove(code, expected)) return false;
+  const int mover = Board.sideToMove;
+  formatMove(expected.from, expected.to, 0);
+  makeMove(mover, expected);
+  if (isSquareAttacked(Board.pieceList[mover][0], mover ^ 1)) {
+    unmakeMove(mover, expected);
+    return false;
+  }
+  sendLine("Hint: %s\n", Notation.coordText);
+  ProtocolState.ponderHit = 0;
+  runThink(mover ^ 1, THINK_PONDER);
+  if (ProtocolState.ponderHit) return true;
+  unmakeMove(mover, expected);
+  return false;
+}
+
+// ---- Time control commands ----
+
+// "level MPS BASE INC", BASE in minutes or minutes:seconds.
+void executeLevel(const char* line) {
+  TimeControl.baseSeconds = 0;
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  const int16_t moves = static_cast<int16_t>(parseNumber(argumentWord(1, words)));
+  TimeControl.Bedienerzeit = parseNumber(argumentWord(3, words));
+  char base[TOKEN_SIZE];
+  std::strncpy(base, argumentWord(2, words), TOKEN_SIZE - 1);
+  base[TOKEN_SIZE - 1] = '\0';
+  if (std::strchr(base, ':') != nullptr) {
+    const int parts = tokenize(base, MINUTES_SEPARATORS);
+    TimeControl.baseMinutes = parseNumber(argumentWord(0, parts));
+    TimeControl.baseSeconds = parseNumber(argumentWord(1, parts));
+  } else {
+    TimeControl.baseMinutes = parseNumber(base);
+  }
+  if (moves == 0) {
+    TimeControl.movesPerPeriod = GAME_IN_MOVES;
+    TimeControl.timeMode = TIME_MODE_GAME;
+  } else if (moves == 1) {
+    TimeControl.movesPerPeriod = 1;
+    TimeControl.timeMode = TIME_MODE_ONE_MOVE;
+  } else if (moves >= 2) {
+    TimeControl.movesPerPeriod = moves;
+    TimeControl.timeMode = TIME_MODE_PERIOD;
+  }
+  startTimeControl();
+}
+
+// "st SECONDS": a fixed time per move.
+void executeFixedTime(const char* line) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  const int32_t seconds = parseNumber(argumentWord(1, words));
+  setFixedTimeControl(truncateTo32(seconds * CENTISECONDS_PER_SECOND));
+  TimeControl.baseSeconds = seconds;
+  TimeControl.Bedienerzeit = 0;
+}
+
+// "sd DEPTH": a fixed search depth, stored as the last iteration to complete.
+void executeFixedDepth(const char* line) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  const int64_t depth = parseNumber(argumentWord(1, words));
+  TimeControl.depthLimit = static_cast<int8_t>(static_cast<uint8_t>(depth + DEPTH_LIMIT_OFFSET));
+  TimeControl.timeMode = TIME_MODE_FIXED_DEPTH;
+  TimeControl.clockRunning = 0;
+  TimeControl.movesPerPeriod = 1;
+  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 0;
+  TimeControl.elapsed = 0;
+  TimeControl.Bedienerzeit = 0;
+}
+
+// The "Remaining time" log line of a clock reading t (centiseconds).
+void logRemainingTime(const char* whose, int32_t t, int side) {
+  if (!EngineSettings.logEnabled) return;
+  const long minutes = t / CENTISECONDS_PER_MINUTE;
+  const long seconds = (t - minutes * CENTISECONDS_PER_MINUTE) / CENTISECONDS_PER_SECOND;
+  if (TimeControl.timeMode == TIME_MODE_PERIOD) {
+    logPrintf("Remaining time (%s): %2ld:%2ld for %2ld moves\n", whose, minutes, seconds,
+              static_cast<long>(TimeControl.movesToGo[side]));
+  } else {
+    logPrintf("Remaining time (%s): %2ld:%2ld\n", whose, minutes, seconds);
+  }
+}
+
+// "time CS" (own clock) or "otim CS" (the opponent's).
+void executeClock(const char* line, bool own) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  const int32_t t = parseNumber(argumentWord(1, words));
+  if (own) {
+    TimeControl.timeCmd = t;
+    logRemainingTime("Vostrel", t, Board.sideToMove);
+  } else {
+    TimeControl.otimCmd = t;
+    logRemainingTime("opponent", t, Board.sideToMove ^ 1);
+  }
+}
+
+// ---- Position commands ----
+
+void executePonder(const char* line) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  ProtocolState.ponderMove = parseMoveCode(argumentWord(1, words), WHITE);
+  logPrintf("%s\n", line);
+}
+
+void executeCastle(const char* line) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  withdrawCastlingRight(argumentWord(1, words));
+}
+
+void executeEnPassant(const char* line) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  Board.epSquare = static_cast<int8_t>(parseSquareText(argumentWord(1, words)));
+  logPrintf("EP-Feld: %d\n", Board.epSquare);
+}
+
+// "wild 7" sets up its position as a new game's record; returns false for any other number.
+bool executeWild(const char* line) {
+  const int words = tokenize(line, COMMAND_SEPARATORS);
+  if (parseNumber(argumentWord(1, words)) != WILD_POSITION_NUMBER) return false;
+  if (setupPosition(WILD_POSITION)) {
+    Board.gameCount = 0;
+    Board.lastIrreversible = 0;
+  }
+  return true;
+}
+
+void executeHint() {
+  const uint16_t code = ProtocolState.ponderMove;
+  if (code == 0) return;
+  formatMove(moveCodeFrom(code), moveCodeTo(code), 0);
+  sendLine("Hint: %s\n", Notation.coordText);
+}
+
+void setSideToMove(int side) {
+  Board.sideToMove = static_cast<int8_t>(side);
+  ProtocolState.forceMode = 0;
+  ProtocolState.analyzing = 0;
+}
+
+// Anything no command claimed is taken as the opponent's move.
+After executeMove(char* line) {
+  SearchState.ply = 1;
+  if (!enterMove(line)) return After::tail;
+  Board.sideToMove ^= 1;
+  if (ProtocolState.analyzing) return After::leave;
+  if (!ProtocolState.forceMode) runThink(Board.sideToMove, THINK_MOVE);
+  return After::leave;
+}
+
+// Runs the first command whose test the line passes, the commands being tested in this order.
+After executeLine(char* line) {
+  ProtocolData& protocol = ProtocolState;
+  if (startsWith(line, "level")) {
+    executeLevel(line);
+    return After::tail;
+  }
+  // "st" and "sd" do their work and let the later commands test the line as well.
+  if (startsWith(line, "st")) executeFixedTime(line);
+  if (startsWith(line, "sd")) executeFixedDepth(line);
+  if (startsWith(line, "time")) {
+    executeClock(line, true);
+    return After::tail;
+  }
+  if (startsWith(line, "otim")) {
+    executeClock(line, false);
+    return After::tail;
+  }
+  if (isWord(line, "post")) {
+    protocol.postThinking = 1;
+    return After::tail;
+  }
+  if (isWord(line, "nopost")) {
+    protocol.postThinking = 0;
+    return After::tail;
+  }
+  if (isWord(line, "quit")) {
+    protocol.quitRequested = 1;
+    return After::tail;
+  }
+  if (isWord(line, "fritz")) {
+    protocol.fritzMode = 1;
+    return After::tail;
+  }
+  if (isWord(line, "reset")) {
+    clearPositionTables();
+    return After::tail;
+  }
+  if (startsWith(line, "ponder")) {
+    executePonder(line);
+    return After::leave;
+  }
+  if (startsWith(line, "castle")) {
+    executeCastle(line);
+    return After::tail;
+  }
+  if (startsWith(line, "ep")) {
+    executeEnPassant(line);
+    return After::tail;
+  }
+  if (isWord(line, "exit")) {
+    protocol.analyzing = 0;
+    return After::tail;
+  }
+  if (isWord(line, "analyze")) {
+    protocol.analyzing = 1;
+    logPrintf("%s\n", line);
+    return After::leave;
+  }
+  if (isWord(line, "pb")) {
+    protocol.ponderEnabled = !protocol.ponderEnabled;
+    return After::tail;
+  }
+  if (isWord(line, "xboard") || isWord(line, "?")) return After::tail;
+  if (isWord(line, "easy")) {
+    protocol.ponderEnabled = 0;
+    return After::tail;
+  }
+  if (isWord(line, "hard")) {
+    protocol.ponderEnabled = 1;
+    return After::tail;
+  }
+  if (isWord(line, "edit")) {
+    editMode();
+    return After::tail;
+  }
+  if (isWord(line, "go")) {
+    protocol.forceMode = 0;
+    protocol.analyzing = 0;
+    logPrintf("%s\n", line);
+    runThink(Board.sideToMove, THINK_MOVE);
+    return After::nextLine;
+  }
+  if (isWord(line, "force")) {
+    protocol.forceMode = 1;
+    return After::tail;
+  }
+  // "wild" with another number than 7 goes on to the commands after it.
+  if (startsWith(line, "wild") && executeWild(line)) return After::tail;
+  if (isWord(line, "new")) {
+    newGame();
+    return After::tail;
+  }
+  if (isWord(line, "hint")) {
+    executeHint();
+    return After::tail;
+  }
+  if (isWord(line, "white")) {
+    setSideToMove(WHITE);
+    return After::tail;
+  }
+  if (isWord(line, "black")) {
+    setSideToMove(BLACK);
+    return After::tail;
+  }
+  // "undo" and "remove" without enough moves fall through to move entry like unknown words.
+  if (isWord(line, "undo") && Board.gameCount > 0) {
+    takeBackMove();
+    return After::tail;
+  }
+  if (isWord(line, "remove") && Board.gameCount > 1) {
+    takeBackMove();
+    takeBackMove();
+    return After::tail;
+  }
+  if (isWord(line, "bk")) {
+    SearchState.ply = 1;
+    runThink(Board.sideToMove, THINK_BOOKINFO);
+    return After::tail;
+  }
+  if (isWord(line, "random")) {
+    protocol.randomMode = !protocol.randomMode;
+    return After::tail;
+  }
+  return executeMove(line);
+}
+
+// The common tail: the line goes to the log, and a running analysis restarts on the new state.
+void finishLine(const char* line) {
+  logPrintf("%s\n", line);
+  if (ProtocolState.analyzing && !ProtocolState.quitRequested) runThink(Board.sideToMove, THINK_MOVE);
+}
+
+}  // namespace
+
+void startTimeControl() {
+  if (TimeControl.timeMode == TIME_MODE_FIXED_DEPTH) {
+    TimeControl.clockRunning = 0;
+    TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+    TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 0;
+    TimeControl.timeCmd = TimeControl.otimCmd = 0;
+    return;
+  }
+  TimeControl.clockRunning = 1;
+  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = TimeControl.movesPerPeriod;
+  const int64_t seconds =
+      static_cast<int64_t>(TimeControl.baseMinutes) * SECONDS_PER_MINUTE + TimeControl.baseSeconds;
+  const int32_t budget = truncateTo32(seconds * CENTISECONDS_PER_SECOND);
+  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = budget;
+  TimeControl.timeCmd = TimeControl.otimCmd = budget;
+}
+
+void setFixedTimeControl(int32_t clock) {
+  TimeControl.timeMode = TIME_MODE_FIXED_TIME;
+  TimeControl.movesPerPeriod = 1;
+  TimeControl.clockRunning = 1;
+  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = clock;
+  TimeControl.elapsed = 0;
+}
+
+void processCommands() {
+  // Step 1.
+  SearchState.ply = 1;
+  ProtocolState.quitRequested = 0;
+  // Step 2. Background thinking at entry.
+  if (ProtocolState.analyzing) {
+    runThink(Board.sideToMove, THINK_MOVE);
+  } else if (ProtocolState.ponderMove != 0 && ProtocolState.ponderEnabled &&
+             !ProtocolState.forceMode) {
+    if (ponderExpectedMove()) return;
+  }
+  // Step 3. The command loop.
+  char line[LINE_SIZE];
+  while (!ProtocolState.quitRequested) {
+    if (readLine(line, LINE_SIZE) < 0) {
+      ProtocolState.quitRequested = 1;  // end of input ends the engine as "quit" would
+      return;
+    }
+    if (line[0] == '\0') continue;
+    const After after = executeLine(line);
+    if (after == After::leave) return;
+    if (after == After::tail) finishLine(line);
+  }
+}

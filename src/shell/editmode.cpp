@@ -1,0 +1,116 @@
+// The interface's edit mode: the board is cleared and pieces are placed one line at a time up to
+// the line ".".
+#include <cctype>
+#include <cstring>
+
+#include "board/board.h"
+#include "config/logfile.h"
+#include "eval/pawnhash.h"
+#include "eval/scoretable.h"
+#include "search/hashtable.h"
+#include "search/searchstate.h"
+#include "shell/arguments.h"
+#include "shell/input.h"
+#include "shell/protocol.h"
+#include "shell/setup.h"
+
+namespace {
+
+constexpr const char* EDIT_SEPARATORS = " ;";
+// Piece letters by piece code; a placement's letter is looked up in either case.
+constexpr const char EDIT_PIECE_LETTERS[] = " PNBRQK";
+constexpr int SQUARE_COUNT = 64;
+constexpr int NO_EP_SQUARE = -1;
+constexpr int16_t EDITED_LAST_IRREVERSIBLE = 1;
+constexpr int FIRST_RANK = 0;
+constexpr int LAST_RANK = 7;
+
+// The dialogue's own state: what "ep" announced and which colour "c" selected.
+struct EditState {
+  int pendingEpSquare;
+  int colour;
+};
+
+void emptyBoard() {
+  for (int s = 0; s < SQUARE_COUNT; ++s) {
+    Board.colorAt[s] = EMPTY;
+    Board.pieceAt[s] = NONE;
+  }
+}
+
+// Piece code of a placement letter (either case), or NONE.
+int pieceOfLetter(char letter) {
+  const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  for (int piece = PAWN; piece <= KING; ++piece) {
+    if (EDIT_PIECE_LETTERS[piece] == upper) return piece;
+  }
+  return NONE;
+}
+
+// "Ke1" puts a king of the colour being placed on e1; an unknown letter ("xe1") empties the
+// square. A line without a square, and a pawn on the first or last rank, are ignored.
+void placePiece(const char* line, int colour) {
+  if (line[0] == '\0') return;
+  const int square = parseSquareText(line + 1);
+  if (square < 0) return;
+  const int piece = pieceOfLetter(line[0]);
+  if (piece == PAWN && (rankOf(square) == FIRST_RANK || rankOf(square) == LAST_RANK)) return;
+  Board.pieceAt[square] = static_cast<int8_t>(piece);
+  Board.colorAt[square] = static_cast<int8_t>(piece == NONE ? EMPTY : colour);
+}
+
+// One edit line; returns false for the line that ends edit mode.
+bool executeEditLine(const char* line, EditState& edit) {
+  if (std::strcmp(line, ".") == 0) return false;
+  if (std::strcmp(line, "#") == 0) {
+    emptyBoard();
+  } else if (std::strncmp(line, "castle", std::strlen("castle")) == 0) {
+    const int words = tokenize(line, EDIT_SEPARATORS);
+    withdrawCastlingRight(argumentWord(1, words));
+  } else if (std::strncmp(line, "ep", std::strlen("ep")) == 0) {
+    const int words = tokenize(line, EDIT_SEPARATORS);
+    edit.pendingEpSquare = parseSquareText(argumentWord(1, words));
+    logPrintf("EP-Feld: %d\n", edit.pendingEpSquare);
+  } else if (std::strcmp(line, "c") == 0) {
+    edit.colour ^= 1;
+  } else {
+    placePiece(line, edit.colour);
+  }
+  return true;
+}
+
+// The edited position starts a record of its own: no inherited en-passant square or castling
+// mark, no book, clean position tables.
+void leaveEditMode(const EditState& edit) {
+  Board.gameCount = 0;
+  SearchState.searchDepth = 0;
+  Board.lastIrreversible = EDITED_LAST_IRREVERSIBLE;
+  Board.epSquare = static_cast<int8_t>(edit.pendingEpSquare);
+  Board.castled[WHITE] = Board.castled[BLACK] = 0;
+  recomputeBoardState();
+  ProtocolState.bookAllowed = 0;
+  clearHashTables();
+  clearPawnTable();
+  clearScoreTable();
+}
+
+}  // namespace
+
+void editMode() {
+  // Step 1. Every castling right granted until "castle" withdraws one.
+  for (int16_t& count : Board.squareMoves) count = 0;
+  EditState edit = {NO_EP_SQUARE, WHITE};
+  // Step 2.
+  char line[EDIT_LINE_SIZE];
+  for (;;) {
+    if (readLine(line, EDIT_LINE_SIZE) < 0) {
+      ProtocolState.quitRequested = 1;  // end of input: leave at once, then end the engine
+      break;
+    }
+    if (line[0] == '\0') continue;
+    logPrintf("(Edit mode): %s\n", line);
+    if (!executeEditLine(line, edit)) break;
+  }
+  // Step 3.
+  leaveEditMode(edit);
+}

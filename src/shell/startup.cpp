@@ -1,0 +1,328 @@
+// The engine's life: command-line forms, start-up, the new-game reset, the command loop or the
+// single setboard search, and shutdown.
+#include "shell/startup.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/board.h"
+#include "board/makemove.h"
+#include "board/movegen.h"
+#include "board/tables.h"
+#include "config/logfile.h"
+#include "config/settings.h"
+#include "eval/evalstate.h"
+#include "eval/pawnhash.h"
+#include "eval/scoretable.h"
+#include "game/book.h"
+#include "game/learning.h"
+#include "game/think.h"
+#include "game/timecontrol.h"
+#include "platform/clock.h"
+#include "platform/signals.h"
+#include "search/hashtable.h"
+#include "search/searchstate.h"
+#include "shell/arguments.h"
+#include "shell/commands.h"
+#include "shell/input.h"
+#include "shell/output.h"
+#include "shell/protocol.h"
+#include "shell/setup.h"
+
+namespace {
+
+// ---- Command-line table sizes ----
+constexpr uint32_t MIN_HASH_ENTRIES = 16384;
+constexpr uint32_t MIN_SCORE_ENTRIES = 50000;
+constexpr long DEFAULT_HASH_ENTRIES = 131072;
+constexpr uint32_t VALID_HASH_ENTRIES[] = {16384,  32768,   65536,   131072, 262144,
+                                           524288, 1048576, 2097152, 4194304};
+constexpr int ARGC_TWO_SIZES = 3;    // program name and two numbers
+constexpr int ARGC_THREE_SIZES = 4;  // program name and three numbers
+
+// ---- Exit statuses ----
+constexpr int EXIT_NORMAL = 0;
+constexpr int EXIT_BAD_ARGUMENT = 1;
+
+// ---- initEngine results ----
+constexpr int INIT_OK = 0;
+constexpr int INIT_CONFIG_REWRITTEN = 1;
+constexpr int INIT_NO_LOG_FILE = 7;  // no log file could be created; freeTables has run
+constexpr int LOG_FILE_FAILED = 0;   // openLogFile: creating the first free name failed
+
+// ---- Start values of the settings and the time control ----
+constexpr int8_t START_SELECTIVITY = 2;
+constexpr int8_t MAX_DEPTH_LIMIT = 48;
+constexpr int32_t START_SECONDS_PER_MOVE = 5;
+constexpr int32_t START_CLOCK = 5;  // recomputed by the think driver before use
+constexpr int32_t SETBOARD_CLOCK = 999999900;  // overwritten by the budget before it is used
+constexpr int16_t EMPTY_HISTORY_SCORE = -32000;
+constexpr int8_t NO_LAST_TO = -1;
+
+// The wording of the command-line messages (0x81 = u umlaut, 0x84 = a umlaut).
+constexpr const char* HASH_TOO_SMALL = "Wert f\x81r Hashtabelle (%7ld) ist zu klein!!\n";
+constexpr const char* HASH_INVALID = "Ung\x81ltiger Wert (%7ld) f\x81r Hashtabelle!!\n";
+constexpr const char* HASH_VALID_LIST =
+    "\n G\x81ltige Werte: 16384, 32768, 65536, 131072, 262144, 524288,\n 1048576, 2097152, 4194304";
+constexpr const char* HASH_ECHO = "Eintr\x84ge Hashtabelle: %7ld (default: %7ld)\n";
+constexpr const char* SCORE_TOO_SMALL = "Wert f\x81r 2. Hashtabelle (%7ld) ist zu klein!!\n";
+constexpr const char* SCORE_ECHO = "Eintr\x84ge Scoretabelle:%7ld (default: %7ld)\n";
+
+constexpr const char* SETBOARD_WORD = "setboard";
+
+bool isValidHashCount(uint32_t count) {
+  for (uint32_t valid : VALID_HASH_ENTRIES) {
+    if (count == valid) return true;
+  }
+  return false;
+}
+
+void echoHashCount(int32_t count) {
+  HashTable.hashMask = static_cast<uint32_t>(count) - 1;
+  sendLine(HASH_ECHO, static_cast<long>(count), DEFAULT_HASH_ENTRIES);
+}
+
+void echoScoreCount(int32_t count) {
+  ScoreTable.scoreEntries = static_cast<uint32_t>(count);
+  sendLine(SCORE_ECHO, static_cast<long>(count), static_cast<long>(DEFAULT_SCORE_ENTRIES));
+}
+
+// The two-number form: both sizes are checked. Returns 0 to go on, else the exit status.
+int readCheckedSizes(char** argv) {
+  const int32_t hashCount = parseNumber(argv[1]);
+  if (static_cast<uint32_t>(hashCount) < MIN_HASH_ENTRIES) {
+    sendLine(HASH_TOO_SMALL, static_cast<long>(hashCount));
+    return EXIT_BAD_ARGUMENT;
+  }
+  if (!isValidHashCount(static_cast<uint32_t>(hashCount))) {
+    sendLine(HASH_INVALID, static_cast<long>(hashCount));
+    sendLine("%s", HASH_VALID_LIST);
+    return EXIT_BAD_ARGUMENT;
+  }
+  echoHashCount(hashCount);
+  const int32_t scoreCount = parseNumber(argv[2]);
+  if (static_cast<uint32_t>(scoreCount) < MIN_SCORE_ENTRIES) {
+    sendLine(SCORE_TOO_SMALL, static_cast<long>(scoreCount));
+    return EXIT_BAD_ARGUMENT;
+  }
+  echoScoreCount(scoreCount);
+  return 0;
+}
+
+// The defaults of a fresh engine: "st 5" in effect until a time command arrives.
+void setStartTimeControl() {
+  setFixedTimeControl(START_CLOCK);
+  TimeControl.baseSeconds = START_SECONDS_PER_MOVE;
+  TimeControl.Bedienerzeit = 0;
+}
+
+// The single search of a command-line position. A refused position is not searched.
+void runSetboardSearch(const char* position) {
+  if (!setupPosition(position) || !positionIsPlayable(Board.sideToMove)) return;
+  SearchState.searchDepth = 0;
+  ProtocolState.ponderMove = 0;
+  setFixedTimeControl(SETBOARD_CLOCK);
+  ProtocolState.setboardRun = 1;
+  sendLine("Hello from Vostrel!\n");
+  think(Board.sideToMove, THINK_MOVE);
+}
+
+void shutDown() {
+  if (EngineSettings.bookEnabled) closeBookFiles();
+  if (EngineSettings.logEnabled) closeLogFile();
+  freeTables();
+}
+
+// The per-think tables of the search and the think driver, as a think starts with them.
+void clearSearchRecords() {
+  SearchData& s = SearchState;
+  s.nodes = 0;
+  s.nextPoll = 0;
+  for (int p = 0; p < MAX_PLY; ++p) {
+    s.extensions[p] = 0;
+    s.recaptureExtended[p] = 0;
+    s.nodeFlags[p] = 0;
+    s.captureSquare[p] = 0;
+    s.checkCount[p] = 0;
+    s.nullMoves[p] = 0;
+    s.materialBalance[p] = 0;
+    s.bestAtPly[p] = 0;
+    s.killer1[p] = 0;
+    s.killer2[p] = 0;
+    s.rootBonus[p] = 0;
+    s.pv[p] = 0;
+    s.pvFlags[p] = 0;
+    s.pvLocks[p] = 0;
+  }
+  for (int side = WHITE; side <= BLACK; ++side) {
+    for (int code = 0; code < HISTORY_SIZE; ++code) s.history[side][code] = EMPTY_HISTORY_SCORE;
+  }
+  s.stopSearch = 0;
+  s.inputPending = 0;
+  s.ply = 1;
+  Board.lastTo = NO_LAST_TO;
+  Book.candidateCount = 0;
+  for (BookCandidate& candidate : Book.bookCandidate) candidate = BookCandidate{};
+}
+
+// In fritz mode a new game keeps the hash tables' contents and only forgets their ages.
+void resetHashAges() {
+  const uint64_t entries = uint64_t{HashTable.hashMask} + 1;
+  for (int side = WHITE; side <= BLACK; ++side) {
+    if (HashTable.table[side] == nullptr) continue;
+    for (uint64_t i = 0; i < entries; ++i) HashTable.table[side][i].age = 0;
+  }
+}
+
+void resetPositionTables() {
+  if (ProtocolState.fritzMode) {
+    resetHashAges();
+    return;
+  }
+  clearHashTables();
+  if (EngineSettings.learningEnabled) loadLearning();
+  clearPawnTable();
+  clearScoreTable();
+}
+
+}  // namespace
+
+// Does nothing: installed once for the termination signal, it swallows the first one.
+void onSignal(int) {}
+
+int initEngine() {
+  // Step 1. Input and the switches the configuration file may change.
+  Input.CBuf[0] = '\0';
+  ProtocolState.fritzMode = 0;
+  EngineSettings.learningEnabled = 0;
+  EngineSettings.attackStyleCA = 0;
+  EngineSettings.attackStyleRI = 0;
+  TimeControl.GegnerUhr = 0;
+  TimeControl.ComputerUhr = 0;
+  EngineSettings.selectivity = START_SELECTIVITY;
+  EngineSettings.styleFlags = 0;
+  // Step 2. The move, history and pawn tables are static arrays: nothing to allocate.
+  // Step 3.
+  ProtocolState.analyzing = 0;
+  ProtocolState.randomMode = 0;
+  EngineSettings.logEnabled = 0;
+  ProtocolState.ponderEnabled = 1;
+  EngineSettings.bookEnabled = 1;
+  // Step 4. The configuration file; a defective one has been rewritten and the user told.
+  if (!readConfigFile()) return INIT_CONFIG_REWRITTEN;
+  // Step 5.
+  openBookFiles();
+  // Step 6.
+  const int allocation = allocatePositionTables(EngineSettings.hashMegabytes);
+  if (allocation != INIT_OK) return allocation;
+  // Step 7. With all 999 names taken the log file opener switches logging off and we run on.
+  if (EngineSettings.logEnabled && openLogFile() == LOG_FILE_FAILED) {
+    freeTables();
+    return INIT_NO_LOG_FILE;
+  }
+  // Step 8.
+  std::srand(static_cast<unsigned>(calendarSeconds()));
+  // Step 9. The token buffers are part of Input.
+  // Step 10. Settings defaults (the piece values are set by every new game).
+  TimeControl.depthLimit = MAX_DEPTH_LIMIT;
+  TimeControl.clockRunning = 0;
+  TimeControl.Bedienerzeit = 0;
+  TimeControl.baseSeconds = 0;
+  TimeControl.baseMinutes = 0;
+  TimeControl.movesPerPeriod = 1;
+  // Step 11. Constant tables and clean position tables.
+  initHashKeys();
+  clearHashTables();
+  clearPawnTable();
+  clearScoreTable();
+  initDistanceTables();
+  initRatingDiff();
+  initMoveTables();
+  // Step 12. Opening the learning file also loads its records.
+  if (EngineSettings.learningEnabled) openLearningFile();
+  return INIT_OK;
+}
+
+void newGame() {
+  // Step 1.
+  EvalState.gamePhase = -1;
+  Board.epSquare = -1;
+  // Step 2.
+  HashTable.hashAge = 0;
+  ProtocolState.forceMode = 0;
+  ProtocolState.quitRequested = 0;
+  ProtocolState.gameOver = 0;
+  ProtocolState.postThinking = 1;
+  ProtocolState.bookAllowed = 1;
+  SearchState.pondering = 0;
+  SearchState.rootSide = WHITE;
+  // Step 3.
+  std::srand(static_cast<unsigned>(calendarSeconds()));
+  // Step 4.
+  setPieceValues((EngineSettings.styleFlags & STYLE_KNOWLEDGE_OFF) != 0);
+  // Step 5.
+  clearSearchRecords();
+  // Step 6. epSquare 0 also reads as "none".
+  Board.epSquare = 0;
+  SearchState.nodes = 0;
+  // Step 7.
+  if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
+  // Step 8.
+  SearchState.searchDepth = 0;
+  Board.gameCount = 0;
+  Board.lastIrreversible = 0;
+  ProtocolState.ponderMove = 0;
+  Board.castled[WHITE] = Board.castled[BLACK] = 0;
+  Board.sideToMove = WHITE;
+  // Step 9.
+  clearMoveStack();
+  // Step 10.
+  resetPositionTables();
+  // Step 11. Every castling right present.
+  for (int16_t& count : Board.squareMoves) count = 0;
+  // Step 12.
+  placeInitialPieces();
+  recomputeBoardState();
+  // Step 13. The think driver replaces startTime by its own tick count.
+  TimeControl.elapsed = 0;
+  TimeControl.startTime = static_cast<int32_t>(calendarSeconds());
+}
+
+void freeTables() {
+  freePositionTables();
+  if (EngineSettings.learningEnabled) closeLearningFile();
+}
+
+int engineMain(int argc, char** argv) {
+  // Step 1.
+  ProtocolState.setboardRun = 0;
+  HashTable.hashMask = DEFAULT_HASH_MASK;
+  ScoreTable.scoreEntries = DEFAULT_SCORE_ENTRIES;
+  // Step 2. A position argument sorts after the bare word; a number never does.
+  const bool setboardForm = argc >= 2 && std::strcmp(argv[1], SETBOARD_WORD) > 0;
+  if (!setboardForm && argc == ARGC_TWO_SIZES) {
+    const int status = readCheckedSizes(argv);
+    if (status != 0) return status;
+  } else if (!setboardForm && argc == ARGC_THREE_SIZES) {
+    echoHashCount(parseNumber(argv[1]));
+    echoScoreCount(parseNumber(argv[2]));
+  }
+  // Step 3.
+  if (initEngine() != INIT_OK) return EXIT_NORMAL;
+  // Step 4.
+  newGame();
+  // Step 5.
+  installSignalHandling(onSignal);
+  // Step 6.
+  setStartTimeControl();
+  // Step 7. End of input sets quitRequested like "quit" does.
+  if (setboardForm) {
+    runSetboardSearch(argv[1]);
+  } else {
+    while (!ProtocolState.quitRequested) processCommands();
+  }
+  // Step 8.
+  shutDown();
+  return EXIT_NORMAL;
+}
