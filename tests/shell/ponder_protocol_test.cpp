@@ -1,0 +1,398 @@
+// Pondering and analysis through the real binary. Every write is timed by the engine's own output
+// (its move, its "Hint:" line or a thinking line), never by sleeping. A board kept in this process
+// follows the game; every move the engine announces must be legal on it, and each scenario ends
+// with a legal continuation that the engine must answer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "board/board.h"
+#include "board/makemove.h"
+#include "shell/notation.h"
+#include "support/board_fixture.h"
+#include "support/engine_process.h"
+
+using namespace vostrel_test;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const std::regex MOVE_LINE(R"(^(\d+)\. \.\.\. (\S+)$)");
+const std::regex THINKING_LINE(R"(^(\d+) (-?\d+) (\d+) (\d+) (.*)$)");
+const std::regex STAT_LINE(R"(^stat01: (\d+) (\d+) (\d+) (\d+) (\d+) $)");
+
+constexpr double MOVE_TIMEOUT = 30.0;   // safety net for one reply
+constexpr double QUIT_LIMIT = 1.0;      // seconds from "quit" to the end of the process
+constexpr int DEEP_PONDER_DEPTH = 9;    // shown depth of a ponder search called deep here
+constexpr int INITIAL_MOVES = 20;
+constexpr size_t READ_SIZE = 512;       // the engine takes at most this many bytes per read
+
+// Moves tried, in order, when a test needs some legal move other than a given one.
+const std::vector<std::string> CANDIDATES[2] = {
+    {"d2d4", "g1f3", "b1c3", "c2c4", "d2d3", "a2a3", "h2h3", "g2g3"},
+    {"g8f6", "b8c6", "d7d6", "e7e6", "a7a6", "h7h6", "g7g6", "c7c5"},
+};
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One line that fills a whole read of the engine: blanks after its words change nothing for the
+// handler of commands during a search, which looks at words.
+std::string asWholeRead(const std::string& line) {
+  return line + std::string(READ_SIZE - 1 - line.size(), ' ') + "\n";
+}
+
+// A line that ends a whole read of the engine, after a line of blanks (which the interpreter
+// ignores as it ignores any unknown line).
+std::string atEndOfRead(const std::string& line) {
+  return std::string(READ_SIZE - line.size() - 2, ' ') + "\n" + line + "\n";
+}
+
+struct Thinking {
+  int depth = 0;
+  long long nodes = 0;
+  std::string firstMove;
+};
+
+class PonderProtocol : public testing::Test {
+ protected:
+  void SetUp() override {
+    setUpInitialPosition();
+    writeIni(dir_);
+    engine_ = std::make_unique<EngineProcess>(dir_.path());
+  }
+
+  void TearDown() override {
+    if (!ended_) {
+      engine_->writeLine("quit");
+      const ExitResult exit = engine_->waitForExit(MOVE_TIMEOUT);
+      EXPECT_TRUE(exit.exited && exit.status == 0) << "engine did not end cleanly";
+    }
+    EXPECT_EQ(engine_->stderrText(), "");
+  }
+
+  void send(const std::string& line) { ASSERT_TRUE(engine_->writeLine(line)); }
+
+  // ---- The board of this process ----
+
+  // 1 when `move` is legal for the side to move; the move is then made and the side flips.
+  static bool makeRefereeMove(const std::string& move) {
+    char text[MOVE_TEXT_SIZE + 1];
+    std::snprintf(text, sizeof text, "%s", move.c_str());
+    if (!enterMove(text)) return false;
+    Board.sideToMove ^= 1;
+    return true;
+  }
+
+  static bool isLegal(const std::string& move) {
+    if (!makeRefereeMove(move)) return false;
+    takeBackMove();
+    return true;
+  }
+
+  // A legal move of the side to move other than `excluded`.
+  static std::string otherLegalMove(const std::string& excluded) {
+    for (const std::string& move : CANDIDATES[Board.sideToMove]) {
+      if (move != excluded && isLegal(move)) return move;
+    }
+    ADD_FAILURE() << "no candidate move";
+    return "";
+  }
+
+  // Plays the opponent's move on both boards.
+  void play(const std::string& move) {
+    ASSERT_TRUE(makeRefereeMove(move)) << move;
+    send(move);
+  }
+
+  // ---- The engine's output ----
+
+  // The engine's next move line: it must carry `number` and be legal here; it is made here.
+  std::string awaitMove(int number, std::vector<std::string>* skipped = nullptr) {
+    const auto line = engine_->waitForLine(
+        [](const std::string& text) { return std::regex_match(text, MOVE_LINE); }, MOVE_TIMEOUT, skipped);
+    if (!line) {
+      ADD_FAILURE() << "no move (stderr: " << engine_->stderrText() << ")";
+      return "";
+    }
+    std::smatch match;
+    std::regex_match(*line, match, MOVE_LINE);
+    EXPECT_EQ(std::stoi(match[1].str()), number) << *line;
+    const std::string move = match[2].str();
+    EXPECT_TRUE(makeRefereeMove(move)) << "illegal move " << move;
+    return move;
+  }
+
+  // The expected move of the next "Hint:" line; it must be legal here (it is not made).
+  std::string awaitHint(std::vector<std::string>* skipped = nullptr) {
+    const auto line = engine_->waitForLine([](const std::string& text) { return text.rfind("Hint: ", 0) == 0; },
+                                           MOVE_TIMEOUT, skipped);
+    if (!line) {
+      ADD_FAILURE() << "no hint";
+      return "";
+    }
+    const std::string move = line->substr(6);
+    EXPECT_TRUE(isLegal(move)) << "illegal hint " << move;
+    return move;
+  }
+
+  // The next thinking line of at least the shown depth.
+  Thinking awaitThinking(int minDepth, double timeout = MOVE_TIMEOUT) {
+    Thinking found;
+    const auto line = engine_->waitForLine(
+        [&](const std::string& text) {
+          std::smatch match;
+          if (!std::regex_match(text, match, THINKING_LINE)) return false;
+          found.depth = std::stoi(match[1].str());
+          found.nodes = std::stoll(match[4].str());
+          const std::string pv = match[5].str();
+          found.firstMove = pv.substr(0, pv.find(' '));
+          return found.depth >= minDepth;
+        },
+        timeout);
+    EXPECT_TRUE(line.has_value()) << "no thinking line of depth " << minDepth;
+    return found;
+  }
+
+  // The engine answers 1.e4 with its first move and starts pondering on the move it expects.
+  std::string openAndAwaitHint() {
+    play("e2e4");
+    awaitMove(2);
+    const std::string hint = awaitHint();
+    awaitThinking(0);
+    return hint;
+  }
+
+  // Seconds from now until the process has ended (cleanly).
+  double secondsUntilExit() {
+    const auto start = Clock::now();
+    const ExitResult exit = engine_->waitForExit(MOVE_TIMEOUT);
+    const double seconds = secondsSince(start);
+    EXPECT_TRUE(exit.exited) << "signal " << exit.signal;
+    EXPECT_EQ(exit.status, 0);
+    ended_ = true;
+    return seconds;
+  }
+
+  TempDir dir_;
+  std::unique_ptr<EngineProcess> engine_;
+  bool ended_ = false;
+};
+
+// ---- Pondering ----
+
+TEST_F(PonderProtocol, PonderHitPlaysOneMoveOnItsOwnTime) {
+  send("st 2");
+  play("e2e4");
+  awaitMove(2);
+  const std::string hint = awaitHint();
+  const auto ponderStart = Clock::now();
+  awaitThinking(0);
+  play(hint);
+  // The budget of 2 s is lengthened by 1 s at the hit and counts from the start of pondering.
+  awaitMove(4);
+  const double seconds = secondsSince(ponderStart);
+  EXPECT_GT(seconds, 2.5);
+  EXPECT_LT(seconds, 7.0);
+  // One move was played: the game goes on with White's fourth ply.
+  play(otherLegalMove(""));
+  awaitMove(6);
+}
+
+TEST_F(PonderProtocol, PonderMissTakesTheExpectedMoveBack) {
+  send("st 1");
+  const std::string hint = openAndAwaitHint();
+  play(otherLegalMove(hint));
+  awaitMove(4);
+  // Two plies back and another line: the engine's board must agree with ours.
+  send("remove");
+  takeBackMove();
+  takeBackMove();
+  play(otherLegalMove(""));
+  awaitMove(4);
+  for (const char* line : {"force", "undo", "undo"}) send(line);
+  takeBackMove();
+  takeBackMove();
+  play(otherLegalMove(""));
+  send("go");
+  awaitMove(4);
+}
+
+TEST_F(PonderProtocol, MoveNowWhilePonderingStopsWithoutPlaying) {
+  send("st 1");
+  const std::string hint = openAndAwaitHint();
+  send("?");
+  send("hint");  // answered by the interpreter once pondering has ended
+  std::vector<std::string> skipped;
+  EXPECT_EQ(awaitHint(&skipped), hint);
+  for (const std::string& line : skipped) EXPECT_FALSE(std::regex_match(line, MOVE_LINE)) << line;
+  play(otherLegalMove(hint));
+  awaitMove(4);
+}
+
+TEST_F(PonderProtocol, MoveNowDuringTheEnginesOwnSearch) {
+  send("st 30");
+  play("e2e4");
+  awaitThinking(0);
+  const auto start = Clock::now();
+  send("?");
+  awaitMove(2);
+  EXPECT_LT(secondsSince(start), 2.0);
+}
+
+TEST_F(PonderProtocol, MoveAndMoveNowTogetherPlayAtOnce) {
+  send("st 30");
+  play("e2e4");
+  awaitThinking(0);
+  send("?");
+  awaitMove(2);
+  const std::string hint = awaitHint();
+  awaitThinking(0);
+  ASSERT_TRUE(makeRefereeMove(hint));
+  const auto start = Clock::now();
+  ASSERT_TRUE(engine_->writeRaw(hint + "\n?\n"));
+  awaitMove(4);
+  EXPECT_LT(secondsSince(start), 2.0);
+  // The game goes on.
+  send("st 1");
+  play(otherLegalMove(""));
+  awaitMove(6);
+}
+
+TEST_F(PonderProtocol, MoveAndMoveNowTogetherCancelTheHitInTheOtherInterfaceVariant) {
+  for (const char* line : {"fritz", "st 1"}) send(line);
+  play("e2e4");
+  awaitMove(2);
+  // This variant leaves the expected move to the interface.
+  const std::string expected = otherLegalMove("");
+  send("ponder " + expected);
+  EXPECT_EQ(awaitHint(), expected);
+  awaitThinking(0);
+  ASSERT_TRUE(engine_->writeRaw(expected + "\n?\n"));
+  send("hint");
+  std::vector<std::string> skipped;
+  EXPECT_EQ(awaitHint(&skipped), expected);
+  for (const std::string& line : skipped) EXPECT_FALSE(std::regex_match(line, MOVE_LINE)) << line;
+  // The move was taken back and not read again: the interface sends it anew.
+  play(expected);
+  awaitMove(4);
+}
+
+TEST_F(PonderProtocol, CommandsWithArgumentsDuringPondering) {
+  send("st 1");
+  const std::string hint = openAndAwaitHint();
+  // Handled at once: the ponder search goes on to deeper iterations.
+  const Thinking before = awaitThinking(0);
+  send("time 5000 otim 6000 st 2");
+  awaitThinking(before.depth + 1);
+  // Handed to the interpreter with its argument: the engine now ponders on that move.
+  const std::string expected = otherLegalMove(hint);
+  send("ponder " + expected);
+  EXPECT_EQ(awaitHint(), expected);
+  awaitThinking(0);
+  // A miss: the engine thinks the new 2 s per move.
+  play(otherLegalMove(expected));
+  const auto start = Clock::now();
+  awaitMove(4);
+  EXPECT_GT(secondsSince(start), 1.5);
+}
+
+TEST_F(PonderProtocol, QuitDuringADeepPonderSearchEndsTheProcessAtOnce) {
+  send("st 1");
+  openAndAwaitHint();
+  const Thinking deep = awaitThinking(DEEP_PONDER_DEPTH, 60.0);
+  send("quit");
+  const double seconds = secondsUntilExit();
+  EXPECT_LT(seconds, QUIT_LIMIT);
+  std::cout << "quit at ponder depth " << deep.depth << ": process ended after " << seconds * 1000 << " ms\n";
+}
+
+TEST_F(PonderProtocol, EndOfInputDuringPonderingEndsTheProcess) {
+  send("st 1");
+  openAndAwaitHint();
+  engine_->closeInput();
+  EXPECT_LT(secondsUntilExit(), QUIT_LIMIT);
+}
+
+// ---- Analysis ----
+
+TEST_F(PonderProtocol, AnalysisStatusOnlyFromDepthSeven) {
+  // "." reaches the very first poll of the analysis (the engine reads "analyze" alone), where the
+  // search is still shallow: no answer.
+  ASSERT_TRUE(engine_->writeRaw(atEndOfRead("analyze") + ".\n"));
+  const Thinking deep = awaitThinking(7);
+  send(".");
+  std::vector<std::string> skipped;
+  const auto line = engine_->waitForLine(
+      [](const std::string& text) { return text.rfind("stat01:", 0) == 0; }, MOVE_TIMEOUT, &skipped);
+  ASSERT_TRUE(line.has_value());
+  for (const std::string& other : skipped) EXPECT_TRUE(std::regex_match(other, THINKING_LINE)) << other;
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(*line, match, STAT_LINE)) << *line;
+  EXPECT_GE(std::stoi(match[3].str()), deep.depth);
+  EXPECT_GE(std::stoll(match[2].str()), deep.nodes);
+  EXPECT_LE(std::stoi(match[4].str()), INITIAL_MOVES);
+  EXPECT_EQ(std::stoi(match[5].str()), INITIAL_MOVES);
+  // "quit" ends the analysis and the process.
+  send("quit");
+  EXPECT_LT(secondsUntilExit(), QUIT_LIMIT);
+}
+
+TEST_F(PonderProtocol, AnalyzeWhileAnalysingChangesNothing) {
+  send("analyze");
+  const Thinking before = awaitThinking(7);
+  // Alone in its read, so that the "." after it waits for the next poll of the same search.
+  ASSERT_TRUE(engine_->writeRaw(asWholeRead("analyze") + ".\n"));
+  const auto line = engine_->waitForLine(
+      [](const std::string& text) { return text.rfind("stat01:", 0) == 0; }, MOVE_TIMEOUT);
+  ASSERT_TRUE(line.has_value()) << "the analysis was restarted";
+  std::smatch match;
+  ASSERT_TRUE(std::regex_match(*line, match, STAT_LINE)) << *line;
+  EXPECT_GE(std::stoi(match[3].str()), before.depth);
+  EXPECT_GE(std::stoll(match[2].str()), before.nodes);
+}
+
+TEST_F(PonderProtocol, ExitEndsTheAnalysis) {
+  for (const char* line : {"st 1", "analyze"}) send(line);
+  awaitThinking(7);
+  send("exit");
+  // Waiting again: a move is answered, not analysed.
+  play("e2e4");
+  awaitMove(2);
+}
+
+TEST_F(PonderProtocol, NewWhileAnalysingAnalysesTheInitialPosition) {
+  send("analyze");
+  awaitThinking(0);
+  play("e2e4");
+  // Black's moves are analysed, then after "new" White's again.
+  const auto blackLine = engine_->waitForLine(
+      [](const std::string& text) {
+        std::smatch match;
+        return std::regex_match(text, match, THINKING_LINE) && isLegal(match[5].str().substr(0, 4));
+      },
+      MOVE_TIMEOUT);
+  ASSERT_TRUE(blackLine.has_value());
+  send("new");
+  setUpInitialPosition();
+  const auto whiteLine = engine_->waitForLine(
+      [](const std::string& text) {
+        std::smatch match;
+        return std::regex_match(text, match, THINKING_LINE) && isLegal(match[5].str().substr(0, 4));
+      },
+      MOVE_TIMEOUT);
+  ASSERT_TRUE(whiteLine.has_value());
+  send("quit");
+  EXPECT_LT(secondsUntilExit(), QUIT_LIMIT);
+}
+
+}  // namespace
