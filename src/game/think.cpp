@@ -89,16 +89,6 @@ constexpr int QUEEN_EARLY_PHASE = 1;            // gamePhase below this
 constexpr int KING_EARLY_PHASE = 2;
 constexpr int MIN_GAME_COUNT_FOR_REVERSE = 3;
 
-// ---- Learning ----
-constexpr int LEARN_MAX_PHASE = 1;
-constexpr int LEARN_MIN_DEPTH = 5;
-constexpr int LEARN_MAX_GAME_COUNT = 60;
-constexpr int LEARN_LOW = -150;
-constexpr int LEARN_HIGH = 200;
-constexpr int LEARN_SWING = 200;
-constexpr int LEARN_HISTORY_HIGH = 150;
-constexpr int LEARN_MIN_GAME_COUNT_FOR_HISTORY = 2;
-
 // ---- Phase rule ----
 constexpr int PHASE_OPENING_ABOVE = 5300;
 constexpr int PHASE_MIDDLE_FROM = 4200;
@@ -201,8 +191,7 @@ void resetThinkState(int side, int mode) {
   std::memset(s.killer1, 0, sizeof s.killer1);
   std::memset(s.killer2, 0, sizeof s.killer2);
   std::memset(s.bestAtPly, 0, sizeof s.bestAtPly);
-  std::memset(Book.bookCandidate, 0, sizeof Book.bookCandidate);
-  Book.candidateCount = 0;
+  clearBookCandidates();
   s.soundBookMove = 0;
   s.ply = 1;
   s.maxDepthReached = 0;
@@ -317,7 +306,7 @@ int decideOutcome(RootContext& ctx) {
   } else if (Book.candidateCount > 0) {
     const int chosen = chooseBookMove(ctx.mode == THINK_BOOKINFO);
     if (ctx.mode == THINK_BOOKINFO) return 1;
-    playBookMove(ctx, chosen);
+    if (chosen >= 0) playBookMove(ctx, chosen);
   }
   return ctx.mode == THINK_BOOKINFO ? 1 : 0;
 }
@@ -606,24 +595,10 @@ void deepen(RootContext& ctx) {
   }
 }
 
-bool learningWanted(const RootContext& ctx, int score) {
-  const int count = Board.gameCount;
-  if (!EngineSettings.learningEnabled || ctx.phaseAtStart > LEARN_MAX_PHASE) return false;
-  if (SearchState.searchDepth < LEARN_MIN_DEPTH || count >= LEARN_MAX_GAME_COUNT) return false;
-  const int pre = ctx.preSearchBest;
-  const int swing = pre > score ? pre - score : score - pre;
-  if ((pre > LEARN_LOW || score > LEARN_LOW) && (pre < LEARN_HIGH || score < LEARN_HIGH || swing > LEARN_SWING)) {
-    return true;
-  }
-  if (count < LEARN_MIN_GAME_COUNT_FOR_HISTORY) return false;
-  const int previous = GameHistory[count - 1].score;
-  return (previous > LEARN_LOW || score > LEARN_LOW) && (previous < LEARN_HISTORY_HIGH || score < LEARN_HISTORY_HIGH);
-}
-
 // Step 14. Learn, make the move, print the last thinking line and the move, then the game-end
 // lines.
 void playMove(const RootContext& ctx, Move& best, int score) {
-  if (learningWanted(ctx, score)) writeLearning(score, codeOf(best));
+  if (learningConditionsHold(score, ctx.preSearchBest, ctx.phaseAtStart)) writeLearning(score, codeOf(best));
   makeMove(SearchState.rootSide, best);
   printThinking(score, SearchState.pv, 7);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {

@@ -299,18 +299,6 @@ void setFixedDepthControl(int depth) {
   tc.Bedienerzeit = 0;
 }
 
-void setFixedTimeControl(int seconds) {
-  TimeControlData& tc = TimeControl;
-  tc.timeMode = TIME_MODE_FIXED_TIME;
-  tc.baseSeconds = seconds;
-  tc.TimeC[0] = tc.TimeC[1] = toClock(static_cast<int64_t>(seconds) * CENTISECONDS_PER_SECOND);
-  tc.movesPerPeriod = 1;
-  tc.movesToGo[0] = tc.movesToGo[1] = 0;
-  tc.clockRunning = 1;
-  tc.elapsed = 0;
-  tc.Bedienerzeit = 0;
-}
-
 void startThinkClock() {
   TimeControl.startTime = static_cast<int32_t>(tickCount() / MILLISECONDS_PER_CENTISECOND);
   TimeControl.elapsed = 0;
@@ -318,9 +306,9 @@ void startThinkClock() {
 
 void computeTimeBudget() {
   TimeControlData& tc = TimeControl;
-  // Step 1. Analysis: no clock, search until input arrives.
+  // Step 1. Analysis: search until input arrives. The clock setting is left as it is, so that
+  // the engine's own moves after "exit" are timed again.
   if (ProtocolState.analyzing) {
-    tc.clockRunning = 0;
     tc.Responsetime = ANALYSIS_RESPONSE_TIME;
     return;
   }

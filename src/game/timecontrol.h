@@ -38,9 +38,8 @@ struct TimeControlData {
 };
 extern TimeControlData TimeControl;
 
-// The settings of "sd DEPTH" (iterations up to DEPTH + 2, no clock) and "st SECONDS".
+// The settings of "sd DEPTH": iterations up to DEPTH + 2, no clock.
 void setFixedDepthControl(int depth);
-void setFixedTimeControl(int seconds);
 
 // Start of every think (all modes): startTime from the tick count, elapsed 0.
 void startThinkClock();

@@ -109,7 +109,7 @@ TEST_F(GameEndTest, LengthLimitEndsTheGame) {
 TEST_F(GameEndTest, HopelessEngineResignsAfterItsMove) {
   // Black's lone king against two queens, searched to the ninth shown depth on a running clock.
   ASSERT_TRUE(startThinkPosition("k7/8/8/8/8/8/8/2QQ3K b - - 0 1"));
-  setFixedTimeControl(30);
+  vostrel_test::setFixedTime(30);
   TimeControl.depthLimit = 7;
   const std::string out = runThinkQuietly(BLACK, THINK_MOVE);
   EXPECT_TRUE(contains(out, "1. ... " + lastGameMove() + "\nresign\n")) << out;

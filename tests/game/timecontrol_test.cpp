@@ -139,7 +139,7 @@ TEST_F(TimeBudgetTest, OpponentsClockShiftsTheBudget) {
 }
 
 TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
-  setFixedTimeControl(10);
+  vostrel_test::setFixedTime(10);
   TimeControl.timeCmd = TimeControl.otimCmd = 0;
   computeTimeBudget();
   EXPECT_EQ(TimeControl.Responsetime, 1000);
@@ -154,12 +154,14 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
   SearchState.searchDepth = 7;
   EXPECT_EQ(clockAllowsNextIteration(), 1);
 
+  // Analysis searches until input arrives; the fixed time of "st" is back after "exit".
   ProtocolState.analyzing = 1;
-  setFixedTimeControl(5);
+  vostrel_test::setFixedTime(5);
   computeTimeBudget();
   EXPECT_EQ(TimeControl.Responsetime, ANALYSIS_RESPONSE_TIME);
-  EXPECT_EQ(TimeControl.clockRunning, 0);
   ProtocolState.analyzing = 0;
+  computeTimeBudget();
+  EXPECT_EQ(TimeControl.Responsetime, 500);
 
   // Pondering keeps the engine's own clock bookkeeping instead of the interface's report.
   vostrel_test::setLevel(0, 5, 0, 30000, 30000);
@@ -171,7 +173,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
 }
 
 TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
-  setFixedTimeControl(10);
+  vostrel_test::setFixedTime(10);
   computeTimeBudget();
   TimeControl.elapsed = 1000;
   SearchState.searchDepth = 3;
@@ -217,7 +219,7 @@ TEST_F(TimeBudgetTest, IterationsStopAtEightyPercent) {
   EXPECT_EQ(clockAllowsNextIteration(), 0);
   SearchState.searchDepth = 3;  // the first iterations ignore the clock
   EXPECT_EQ(clockAllowsNextIteration(), 1);
-  setFixedTimeControl(10);  // "st" has no 80 % rule
+  vostrel_test::setFixedTime(10);  // "st" has no 80 % rule
   computeTimeBudget();
   SearchState.searchDepth = 6;
   TimeControl.elapsed = 999;

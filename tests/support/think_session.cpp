@@ -14,6 +14,7 @@
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
+#include "shell/commands.h"
 #include "shell/input.h"
 #include "shell/notation.h"
 #include "shell/protocol.h"
@@ -88,6 +89,12 @@ bool playGameMoves(const std::vector<std::string>& moves) {
     Board.sideToMove = static_cast<int8_t>(Board.sideToMove ^ 1);
   }
   return true;
+}
+
+void setFixedTime(int seconds) {
+  setFixedTimeControl(seconds * 100);
+  TimeControl.baseSeconds = seconds;
+  TimeControl.Bedienerzeit = 0;
 }
 
 void setLevel(int moves, int minutes, int increment, int ownClock, int opponentClock) {

@@ -19,8 +19,9 @@ void startThinkGame();
 // the first move that is not legal.
 bool playGameMoves(const std::vector<std::string>& moves);
 
-// The time-control fields as the commands "level MOVES MINUTES INC", "time" and "otim" leave
-// them ("sd" and "st": setFixedDepthControl and setFixedTimeControl).
+// The time-control fields as the commands "st SECONDS" and "level MOVES MINUTES INC" with
+// "time" and "otim" leave them ("sd": setFixedDepthControl).
+void setFixedTime(int seconds);
 void setLevel(int moves, int minutes, int increment, int ownClock, int opponentClock);
 
 // Runs think(side, mode) and returns what it printed on standard output.
