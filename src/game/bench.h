@@ -2,7 +2,7 @@
 // count is the search's signature.
 #pragma once
 
-constexpr int BENCH_DEFAULT_DEPTH = 4;
+constexpr int BENCH_DEFAULT_DEPTH = 5;
 
 // Searches every bench position with the think driver to DEPTH ("sd" semantics: iterations up
 // to DEPTH + 2) from cleared tables, with book, learning and log off and the protocol output

@@ -153,6 +153,20 @@ TEST(ThinkBinaryTest, FixedTimeMovesWithinItsSecond) {
   EXPECT_TRUE(engine.waitForExit().exited);
 }
 
+TEST(ThinkBinaryTest, BookMovesArePlayedWithoutSearch) {
+  TempDir dir;
+  const std::string game = "[Event \"a\"]\n[White \"x\"]\n[Black \"y\"]\n[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 1-0\n\n";
+  dir.writeFile("games.pgn", game + game);
+  ASSERT_EQ(runEngine(dir, {"makebook", "--min-games", "1", "games.pgn"}, {}).exit.status, 0);
+  IniOptions options;
+  options.book = true;
+  writeIni(dir, options);
+  // The book answers both White moves of the line; no search, so no thinking line and no move
+  // to ponder on.
+  const EngineRun run = runEngine(dir, {}, {"new", "sd 3", "go", "hint", "e7e5", "hint", "quit"});
+  EXPECT_EQ(run.output, "1. ... e2e4\n3. ... g1f3\n") << run.output;
+}
+
 TEST(ThinkBinaryTest, BenchSignatureIsStable) {
   TempDir dir;
   const EngineRun run = runEngine(dir, {"bench", "2"}, {}, 120.0);
