@@ -144,7 +144,7 @@ class Match {
   void prepareEngine(int side) {
     EngineProcess& engine = *engines_[side];
     engine.writeLine("new");
-    engine.writeLine("easy");
+    engine.writeLine(options_.pondering ? "hard" : "easy");
     if (options_.clockMinutes > 0) {
       engine.writeLine("level 0 " + std::to_string(options_.clockMinutes) + " " +
                        std::to_string(options_.incrementSeconds));

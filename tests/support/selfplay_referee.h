@@ -14,6 +14,7 @@ struct SelfPlayOptions {
   int fixedDepth = 1;                // "sd" value when `clockMinutes` is 0
   int clockMinutes = 0;              // > 0: "level 0 MINUTES INCREMENT" with "time"/"otim" before every move
   int incrementSeconds = 0;
+  bool pondering = false;            // both engines think on the opponent's time
   int maxPlies = 200;                // the referee stops a game that reaches this many plies
   double moveTimeoutSeconds = 60.0;  // safety net for one reply
 };
