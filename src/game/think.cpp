@@ -133,6 +133,17 @@ int isCapture(const Move& move) { return (move.flags & CAPTURE) != 0; }
 
 int ownKingAttacked(int side) { return isSquareAttacked(Board.pieceList[side][0], side ^ 1); }
 
+// Makes a root move. An illegal one gets the score ply - 10000, is unmade again and false comes
+// back.
+bool makeRootMove(Move& move) {
+  const int side = SearchState.rootSide;
+  makeMove(side, move);
+  if (!ownKingAttacked(side)) return true;
+  move.score = static_cast<int16_t>(SearchState.ply - ILLEGAL_MOVE_BASE);
+  unmakeMove(side, move);
+  return false;
+}
+
 // The root list is ordered by picking the best of the rest into each position in turn.
 void sortRootList(const RootContext& ctx) {
   for (int i = ctx.first; i < ctx.last; ++i) pickBest(i, ctx.last);
@@ -257,12 +268,7 @@ void checkRootMoves(RootContext& ctx) {
   for (int i = ctx.first; i <= ctx.last; ++i) {
     Move& move = rootMove(i);
     ctx.targetCount[move.to] += 1;
-    makeMove(side, move);
-    if (ownKingAttacked(side)) {
-      move.score = static_cast<int16_t>(SearchState.ply - ILLEGAL_MOVE_BASE);
-      unmakeMove(side, move);
-      continue;
-    }
+    if (!makeRootMove(move)) continue;
     SearchState.legalRootMoves += 1;
     if (bookMayBeProbed(ctx.mode) && Book.candidateCount < MAX_BOOK_CANDIDATES &&
         probeBook(move.from, move.to, Book.candidateCount, side)) {
@@ -331,12 +337,7 @@ void preSearch(RootContext& ctx) {
   int best = NO_SCORE;
   for (int i = ctx.first; i <= ctx.last; ++i) {
     Move& move = rootMove(i);
-    makeMove(side, move);
-    if (ownKingAttacked(side)) {
-      move.score = static_cast<int16_t>(s.ply - ILLEGAL_MOVE_BASE);
-      unmakeMove(side, move);
-      continue;
-    }
+    if (!makeRootMove(move)) continue;
     s.nodes += 1;
     s.rootBonus[s.ply] = 0;
     s.plyLimit = PRESEARCH_PLY_LIMIT;
@@ -492,14 +493,9 @@ void searchRootMove(RootContext& ctx, int i) {
   const int index = ctx.first + i;
   Move& move = rootMove(index);
   s.rootBonus[s.ply] = 0;
-  makeMove(side, move);
+  if (!makeRootMove(move)) return;
   if (reversesOwnLastMove(move)) s.rootBonus[1] -= REVERSE_MOVE_PENALTY;
   if (codeOf(move) == ctx.specialMove) s.rootBonus[1] += SPECIAL_MOVE_BONUS;
-  if (ownKingAttacked(side)) {
-    move.score = static_cast<int16_t>(s.ply - ILLEGAL_MOVE_BASE);
-    unmakeMove(side, move);
-    return;
-  }
   s.plyLimit = static_cast<int8_t>(s.searchDepth + PLY_LIMIT_MARGIN);
   if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
   if (s.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) s.rootBonus[1] -= EARLY_PIECE_PENALTY;
