@@ -13,7 +13,6 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
-#include "config/logfile.h"
 #include "config/settings.h"
 #include "eval/evalstate.h"
 #include "eval/evaluate.h"
@@ -88,11 +87,6 @@ constexpr int EARLY_PIECE_PENALTY = 5;          // queen in the opening, king be
 constexpr int QUEEN_EARLY_PHASE = 1;            // gamePhase below this
 constexpr int KING_EARLY_PHASE = 2;
 constexpr int MIN_GAME_COUNT_FOR_REVERSE = 3;
-
-// ---- Phase rule ----
-constexpr int PHASE_OPENING_ABOVE = 5300;
-constexpr int PHASE_MIDDLE_FROM = 4200;
-constexpr int PHASE_LATE_FROM = 1770;
 
 // Positions with a preferred root move, identified by hashLock.
 struct SpecialMove {
@@ -652,12 +646,7 @@ void finishThink(RootContext& ctx) {
 }  // namespace
 
 void preparePhaseState() {
-  for (int side = WHITE; side <= BLACK; ++side) {
-    int8_t* counts = Board.typeCount[side];
-    counts[PAWN] = Board.pawnCount[side];
-    counts[KNIGHT] = counts[BISHOP] = counts[ROOK] = counts[QUEEN] = 0;
-    for (int i = 1; i <= Board.pieceCount[side]; ++i) counts[Board.pieceAt[Board.pieceList[side][i]]] += 1;
-  }
+  fillTypeCount();
   computeGamePhase();
   // Castling still possible: unmoved king at home and an unmoved rook in a corner.
   struct Home {
