@@ -24,8 +24,6 @@ namespace {
 
 // ---- Poll and time
 constexpr int POLL_FULL = 1;            // pollInput mode of the searches
-constexpr int POLL_FREE_DEPTH = 3;      // up to this iteration the poll never stops the search
-constexpr int LATE_STOP_DEPTH = 5;      // above this, time past Responsetime stops at once
 
 // ---- Draws
 constexpr int FIFTY_MOVE_PLIES = 99;    // more plies than this without pawn move or capture
@@ -865,19 +863,7 @@ int drawScoreFor(int side) { return side == S.rootSide ? DRAW_SCORE : -DRAW_SCOR
 int pollForStop() {
   pollInput(POLL_FULL);
   if (S.stopSearch) return 1;
-  if (S.searchDepth <= POLL_FREE_DEPTH) return 0;
-  if (S.inputPending) {
-    S.inputPending = 0;
-    S.stopSearch = 1;
-    return 1;
-  }
-  const TimeControlData& t = TimeControl;
-  if (t.elapsed >= t.Responsetime && t.clockRunning && (!t.failLowActive || t.elapsed >= t.maxTime) &&
-      !S.pondering && (S.searchDepth > LATE_STOP_DEPTH || t.elapsed >= t.maxTime)) {
-    S.stopSearch = 1;
-    return 1;
-  }
-  return 0;
+  return timeIsUp();
 }
 
 int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFlag) {
