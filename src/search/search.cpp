@@ -274,6 +274,7 @@ void extendForCaptures(Node& n) {
       } else if (hasQueen(n.side) && !inCheckAt(ply - 1) && Board.pieceCount[n.side] > RECAPTURE_MIN_PIECES &&
                  balance <= RECAPTURE_BALANCE &&
                  BoardTables.distance[lastSquare - 1][kingSquare(n.opp)] <= NEAR_KING) {
+        // An uneven recapture next to the enemy king, where the queen may join an attack.
         extendRecapture(n);
       } else if (last > previous + SAME_VALUE_SLACK && !(previous <= pawn && last > Board.pieceValue[ROOK]) &&
                  Board.material[n.opp] - Board.material[n.side] > BEHIND_IN_MATERIAL && ply <= S.searchDepth) {
