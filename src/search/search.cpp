@@ -24,8 +24,6 @@ namespace {
 
 // ---- Poll and time
 constexpr int POLL_FULL = 1;            // pollInput mode of the searches
-constexpr int POLL_FREE_DEPTH = 3;      // up to this iteration the poll never stops the search
-constexpr int LATE_STOP_DEPTH = 5;      // above this, time past Responsetime stops at once
 
 // ---- Draws
 constexpr int FIFTY_MOVE_PLIES = 99;    // more plies than this without pawn move or capture
@@ -276,6 +274,7 @@ void extendForCaptures(Node& n) {
       } else if (hasQueen(n.side) && !inCheckAt(ply - 1) && Board.pieceCount[n.side] > RECAPTURE_MIN_PIECES &&
                  balance <= RECAPTURE_BALANCE &&
                  BoardTables.distance[lastSquare - 1][kingSquare(n.opp)] <= NEAR_KING) {
+        // An uneven recapture next to the enemy king, where the queen may join an attack.
         extendRecapture(n);
       } else if (last > previous + SAME_VALUE_SLACK && !(previous <= pawn && last > Board.pieceValue[ROOK]) &&
                  Board.material[n.opp] - Board.material[n.side] > BEHIND_IN_MATERIAL && ply <= S.searchDepth) {
@@ -865,19 +864,7 @@ int drawScoreFor(int side) { return side == S.rootSide ? DRAW_SCORE : -DRAW_SCOR
 int pollForStop() {
   pollInput(POLL_FULL);
   if (S.stopSearch) return 1;
-  if (S.searchDepth <= POLL_FREE_DEPTH) return 0;
-  if (S.inputPending) {
-    S.inputPending = 0;
-    S.stopSearch = 1;
-    return 1;
-  }
-  const TimeControlData& t = TimeControl;
-  if (t.elapsed >= t.Responsetime && t.clockRunning && (!t.failLowActive || t.elapsed >= t.maxTime) &&
-      !S.pondering && (S.searchDepth > LATE_STOP_DEPTH || t.elapsed >= t.maxTime)) {
-    S.stopSearch = 1;
-    return 1;
-  }
-  return 0;
+  return timeIsUp();
 }
 
 int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFlag) {

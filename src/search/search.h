@@ -7,8 +7,9 @@
 int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFlag);
 int16_t quiesce(int side, int qdepth, int alpha, int beta);
 
-// The poll of a search node once nodes has passed nextPoll: reads input and the clock, and from
-// searchDepth 4 on turns waiting input or spent time into stopSearch. Returns stopSearch.
+// The poll of a search node once nodes has passed nextPoll: reads input and the clock, then the
+// time control's stop test (waiting input or spent time, from searchDepth 4 on). Returns 1 when
+// the search must stop.
 int pollForStop();
 
 // The draw score for `side`: drawScore for the root side, its negation for the other (both 0).

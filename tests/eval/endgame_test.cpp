@@ -10,6 +10,7 @@
 #include "eval/evalstate.h"
 #include "eval/evaltables.h"
 #include "eval/passedpawns.h"
+#include "eval/pawnhash.h"
 #include "support/endgame_fixture.h"
 #include "support/pawn_fixture.h"
 
@@ -55,6 +56,17 @@ TEST(Endgame, BishopAndKnightDriveTheKingToTheBishopsCorner) {
   EXPECT_EQ(scoreOf("8/8/8/8/3NB3/5K2/8/7k w - - 0 1"), 635 + 90 - 2);
 }
 
+TEST(Endgame, PawnlessPiecesAgainstPieces) {
+  // Rook and king against king: (70 - 4) x 3 + mateTable[e5], for White; Black is to move.
+  EXPECT_EQ(scoreOf("8/8/8/4k3/8/8/8/R3K3 b - - 0 1"), -(525 + 208));
+  // Rook against knight: kings on the centre table, the knight side 50 more (knight near its king).
+  EXPECT_EQ(scoreOf("8/8/8/3k4/8/8/2n5/R3K3 w - - 0 1"), 210 + 18 - (36 + 50));
+  // A knight four squares from its king costs 15 x 4.
+  EXPECT_EQ(scoreOf("8/8/8/3k4/8/8/8/R3K1n1 w - - 0 1"), 210 + 18 - (36 + 50 - 60));
+  // Queen against rook: 200 off the queen's side.
+  EXPECT_EQ(scoreOf("8/8/8/3k4/8/8/2r5/Q3K3 w - - 0 1"), 475 + (18 - 200) - 36);
+}
+
 TEST(Endgame, LonePawnAgainstKing) {
   // e5/e6/e8, White to move: 25 x 4 + 300 + 18 - 2, without material; stored as returned.
   EXPECT_EQ(scoreOf("4k3/8/4K3/4P3/8/8/8/8 w - - 0 1"), 416);
@@ -78,6 +90,43 @@ TEST(Endgame, RaceOfUnstoppablePassers) {
   EXPECT_EQ(EvalState.positionalScore[WHITE], pawnEndingBase(WHITE, WHITE) + 500);
   EXPECT_EQ(EvalState.positionalScore[BLACK], pawnEndingBase(BLACK, WHITE));
   EXPECT_EQ(score, EvalState.positionalScore[WHITE] - EvalState.positionalScore[BLACK]);
+}
+
+TEST(Endgame, EvenRaceWithKingsBeyondThePawns) {
+  // d4 (the b3 king is behind it) and g5 both need four moves; White to move queens first on d8,
+  // which neither checks b3 nor wins g1: no 500. Both kings left of the pawns: White gets
+  // 15 x taxicab[b3][d4], Black 15 x taxicab[a1][g5]. Passers 46 and 94, kings -55 and -10.
+  const int16_t score = scoreOf("8/8/8/6p1/3P4/1k6/8/K7 w - - 0 1");
+  EXPECT_EQ(EvalState.endgameRule, ENDGAME_RULE_PAWN_RACE);
+  EXPECT_EQ(EvalState.raceMoves[WHITE], 3);
+  EXPECT_EQ(EvalState.raceMoves[BLACK], 4);
+  EXPECT_EQ(EvalState.positionalScore[WHITE], 2 + 46 - 55 + 45 + 600);
+  EXPECT_EQ(EvalState.positionalScore[BLACK], 94 - 10 + 150 + 600);
+  EXPECT_EQ(score, -196);
+}
+
+// rookEnding on set positional values 800 (White) and -160 (Black).
+void runRookEnding(const std::string& fen) {
+  ASSERT_TRUE(setUpEvaluation(fen)) << fen;
+  evaluatePawnStructure();
+  EvalState.positionalScore[WHITE] = 800;
+  EvalState.positionalScore[BLACK] = -160;
+  rookEnding(WHITE, BLACK, Board.pieceList[WHITE][0], Board.pieceList[BLACK][0]);
+}
+
+TEST(Endgame, RookEndingTerms) {
+  // Rook and pawn against rook: the extra pawn gives Black 20, both values shifted by 3 (-140 >> 3
+  // = -18); White (10 - 7) x 2 and 5 x 2 for the c6 king two files off; Black 2 x 2 - 20 + 4.
+  runRookEnding("8/8/2k5/8/4P3/8/r7/4K2R w - - 0 1");
+  EXPECT_EQ(EvalState.positionalScore[WHITE], 100 + 6 + 10);
+  EXPECT_EQ(EvalState.positionalScore[BLACK], -18 - 16 + 4);
+  // The rook on d1 between the king and the pawn: 20 more.
+  runRookEnding("8/8/2k5/8/4P3/8/r7/3RK3 w - - 0 1");
+  EXPECT_EQ(EvalState.positionalScore[WHITE], 100 + 6 + 10 + 20);
+  // Pawns on both sides, only White's e-pawn passed: the d1 rook cuts the king off, 15 x 2.
+  runRookEnding("8/p7/2k5/8/4P3/8/rP6/3RK3 w - - 0 1");
+  EXPECT_EQ(EvalState.positionalScore[WHITE], 800 + 30);
+  EXPECT_EQ(EvalState.positionalScore[BLACK], -160 + 20);
 }
 
 TEST(Endgame, RaceQueenTestRestoresTheBoardExactly) {

@@ -76,6 +76,34 @@ TEST(PassedPawns, ConnectedPassersOnTheSeventh) {
   EXPECT_EQ(connectedBonus("8/3PP3/8/8/8/8/5K2/k6q w - - 0 1", "8/3P4/8/8/8/8/5K2/k6q w - - 0 1"), 30 + 125);
 }
 
+// Value of `colour`'s passer on `file` with pieces on the board, in the position's own phase.
+int passerWithPiecesValue(const std::string& fen, int colour, int file) {
+  EXPECT_TRUE(setUpEvaluation(fen)) << fen;
+  runPassedPawns(EvalState.gamePhase);
+  return EvalState.passerValue[colour][file];
+}
+
+// Each sum is base + few enemy pieces + enemy king on the stop square + rook ending + free path or
+// blocker + catchability or run + endgame rule + material in hundreds + own king.
+TEST(PassedPawns, LateTermsAddUpByBranch) {
+  // Rook ending, e5 caught by the g8 king: 50 + 21 - 14 + 8 - 16 + 14 + 12.
+  EXPECT_EQ(passerWithPiecesValue("6k1/8/8/4P3/3K4/8/8/r6R w - - 0 1", WHITE, E_FILE), 75);
+  EXPECT_EQ(passerWithPiecesValue("R6r/8/8/3k4/4p3/8/8/6K1 b - - 0 1", BLACK, E_FILE), 75);
+  // d7 with its rook behind runs against a lone rook: 125 + 21 - 6 + 3 x 6 + 12 + (100 + 41 + 100) + 21.
+  EXPECT_EQ(passerWithPiecesValue("r6k/3P4/8/8/8/8/8/3R2K1 w - - 0 1", WHITE, D_FILE), 432);
+  // Black to move: no 100 for the seventh rank, and Black's king is threatened.
+  EXPECT_EQ(passerWithPiecesValue("r6k/3P4/8/8/8/8/8/3R2K1 b - - 0 1", WHITE, D_FILE), 332);
+  EXPECT_EQ(EvalState.kingThreat[BLACK], 1);
+  // e6 escorted by its king against a lone rook: 80 + 21 - 10 + 10 + (26 + 100) + 20 x 5 + 17 + 20 + 25.
+  EXPECT_EQ(passerWithPiecesValue("7k/8/4PK2/8/8/8/8/r7 w - - 0 1", WHITE, E_FILE), 389);
+  // e3 caught, own king far, against a knight (path free): 20 + 25 - 18 + 4 - 6 + 8.
+  EXPECT_EQ(passerWithPiecesValue("8/8/8/3k4/8/4P3/8/K5n1 w - - 0 1", WHITE, E_FILE), 33);
+  // The knight White's instead, so Black has no pieces: 20 + 32 - 18 + 4 - 6 - 2 x (20 / 2) + 9.
+  EXPECT_EQ(passerWithPiecesValue("8/8/8/3k4/8/4P3/8/K5N1 w - - 0 1", WHITE, E_FILE), 21);
+  // Phase 2, blocked by the d8 queen with an enemy rook behind: 50 + 1 - 14 - 16 + 4.
+  EXPECT_EQ(passerWithPiecesValue("3qk3/8/8/3P4/8/8/3r4/4KQR1 w - - 0 1", WHITE, D_FILE), 25);
+}
+
 TEST(PassedPawns, OutsidePasserWithPieces) {
   // White's a-pawn is passed and left of every Black pawn; Black has one piece: 48.
   ASSERT_TRUE(setUpEvaluation("2r1k3/5ppp/8/8/P7/8/5PPP/2R1K3 w - - 0 1"));
