@@ -264,7 +264,10 @@ class Match {
     for (auto& engine : engines_) {
       engine->writeLine("quit");
       const ExitResult exit = engine->waitForExit(QUIT_TIMEOUT_SECONDS);
-      if (result_.failure.empty() && (!exit.exited || exit.status != 0)) fail("engine did not end cleanly");
+      if (result_.failure.empty() && (!exit.exited || exit.status != 0)) {
+        fail("engine did not end cleanly (status " + std::to_string(exit.status) + ", signal " +
+             std::to_string(exit.signal) + (exit.timedOut ? ", timed out" : "") + ")");
+      }
       if (result_.failure.empty() && !engine->stderrText().empty()) fail("stderr: " + engine->stderrText());
     }
   }
