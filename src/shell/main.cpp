@@ -3,12 +3,14 @@
 
 #include "board/perft.h"
 #include "eval/evaltrace.h"
+#include "game/makebook.h"
 #include "shell/startup.h"
 
 int main(int argc, char** argv) {
   if (argc >= 2) {
     if (std::strcmp(argv[1], "perft") == 0) return runPerftCommand(argc, argv);
     if (std::strcmp(argv[1], "eval") == 0) return runEvalCommand(argc, argv);
+    if (std::strcmp(argv[1], "makebook") == 0) return runMakebookCommand(argc, argv);
   }
   return engineMain(argc, argv);
 }
