@@ -15,22 +15,18 @@
 #include "eval/scoretable.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
+#include "support/search_support.h"
 
 namespace {
-
-constexpr uint32_t TEST_SCORE_ENTRIES = 4096;
-ScoreEntry testEntries[TEST_SCORE_ENTRIES];
 
 constexpr int OPENING_LIMIT = 5300;
 constexpr int MIDDLEGAME_LIMIT = 4200;
 constexpr int ENDGAME_LIMIT = 1770;
 constexpr int TEMPO_BONUS = 2;
 
-void emptyScoreTable() {
-  for (ScoreEntry& entry : testEntries) entry = ScoreEntry{0, 0, SCORE_ENTRY_EMPTY, 0};
-  ScoreTable.entries = testEntries;
-  ScoreTable.scoreEntries = TEST_SCORE_ENTRIES;
-}
+// Small heap tables, as at start-up, so that a later freePositionTables in the same test binary
+// frees what it may free.
+void emptyScoreTable() { useSmallPositionTables(); }
 
 void prepareEvaluationState(int side) {
   std::memset(&EvalState, 0, sizeof EvalState);
@@ -91,7 +87,7 @@ void runPawnEndingPassers() {
   if (EvalState.passerSides != 0) evaluatePawnEndingPassers();
 }
 
-const ScoreEntry& scoreSlot() { return testEntries[Board.hashKey % TEST_SCORE_ENTRIES]; }
+const ScoreEntry& scoreSlot() { return ScoreTable.entries[Board.hashKey % ScoreTable.scoreEntries]; }
 
 std::string mirroredFen(const std::string& fen) {
   std::istringstream in(fen);
