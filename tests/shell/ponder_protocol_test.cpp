@@ -31,7 +31,7 @@ const std::regex STAT_LINE(R"(^stat01: (\d+) (\d+) (\d+) (\d+) (\d+) $)");
 
 constexpr double MOVE_TIMEOUT = 30.0;   // safety net for one reply
 constexpr double QUIT_LIMIT = 1.0;      // seconds from "quit" to the end of the process
-constexpr int DEEP_PONDER_DEPTH = 9;    // shown depth of a ponder search called deep here
+constexpr int DEEP_PONDER_TIME = 300;   // centiseconds of pondering that make a search deep
 constexpr int INITIAL_MOVES = 20;
 constexpr size_t READ_SIZE = 512;       // the engine takes at most this many bytes per read
 
@@ -59,6 +59,7 @@ std::string atEndOfRead(const std::string& line) {
 
 struct Thinking {
   int depth = 0;
+  int centiseconds = 0;
   long long nodes = 0;
   std::string firstMove;
 };
@@ -145,20 +146,21 @@ class PonderProtocol : public testing::Test {
     return move;
   }
 
-  // The next thinking line of at least the shown depth.
-  Thinking awaitThinking(int minDepth, double timeout = MOVE_TIMEOUT) {
+  // The next thinking line of at least the shown depth and time.
+  Thinking awaitThinking(int minDepth, int minCentiseconds = 0) {
     Thinking found;
     const auto line = engine_->waitForLine(
         [&](const std::string& text) {
           std::smatch match;
           if (!std::regex_match(text, match, THINKING_LINE)) return false;
           found.depth = std::stoi(match[1].str());
+          found.centiseconds = std::stoi(match[3].str());
           found.nodes = std::stoll(match[4].str());
           const std::string pv = match[5].str();
           found.firstMove = pv.substr(0, pv.find(' '));
-          return found.depth >= minDepth;
+          return found.depth >= minDepth && found.centiseconds >= minCentiseconds;
         },
-        timeout);
+        MOVE_TIMEOUT);
     EXPECT_TRUE(line.has_value()) << "no thinking line of depth " << minDepth;
     return found;
   }
@@ -170,6 +172,15 @@ class PonderProtocol : public testing::Test {
     const std::string hint = awaitHint();
     awaitThinking(0);
     return hint;
+  }
+
+  // After 1.e4 the engine takes White and ponders on the move the interface names, e7e5.
+  void startPonderingAsWhite(const std::vector<std::string>& settings) {
+    for (const std::string& line : settings) send(line);
+    for (const char* line : {"force", "e2e4", "black", "ponder e7e5"}) send(line);
+    ASSERT_TRUE(makeRefereeMove("e2e4"));
+    EXPECT_EQ(awaitHint(), "e7e5");
+    awaitThinking(0);
   }
 
   // Seconds from now until the process has ended (cleanly).
@@ -250,41 +261,29 @@ TEST_F(PonderProtocol, MoveNowDuringTheEnginesOwnSearch) {
 }
 
 TEST_F(PonderProtocol, MoveAndMoveNowTogetherPlayAtOnce) {
-  send("st 30");
-  play("e2e4");
-  awaitThinking(0);
-  send("?");
-  awaitMove(2);
-  const std::string hint = awaitHint();
-  awaitThinking(0);
-  ASSERT_TRUE(makeRefereeMove(hint));
+  // The engine plays White and ponders on the 30 s budget of its next move.
+  startPonderingAsWhite({"st 30"});
+  ASSERT_TRUE(makeRefereeMove("e7e5"));
   const auto start = Clock::now();
-  ASSERT_TRUE(engine_->writeRaw(hint + "\n?\n"));
-  awaitMove(4);
+  ASSERT_TRUE(engine_->writeRaw("e7e5\n?\n"));
+  awaitMove(3);
   EXPECT_LT(secondsSince(start), 2.0);
   // The game goes on.
   send("st 1");
   play(otherLegalMove(""));
-  awaitMove(6);
+  awaitMove(5);
 }
 
 TEST_F(PonderProtocol, MoveAndMoveNowTogetherCancelTheHitInTheOtherInterfaceVariant) {
-  for (const char* line : {"fritz", "st 1"}) send(line);
-  play("e2e4");
-  awaitMove(2);
-  // This variant leaves the expected move to the interface.
-  const std::string expected = otherLegalMove("");
-  send("ponder " + expected);
-  EXPECT_EQ(awaitHint(), expected);
-  awaitThinking(0);
-  ASSERT_TRUE(engine_->writeRaw(expected + "\n?\n"));
+  startPonderingAsWhite({"fritz", "st 1"});
+  ASSERT_TRUE(engine_->writeRaw("e7e5\n?\n"));
   send("hint");
   std::vector<std::string> skipped;
-  EXPECT_EQ(awaitHint(&skipped), expected);
+  EXPECT_EQ(awaitHint(&skipped), "e7e5");
   for (const std::string& line : skipped) EXPECT_FALSE(std::regex_match(line, MOVE_LINE)) << line;
   // The move was taken back and not read again: the interface sends it anew.
-  play(expected);
-  awaitMove(4);
+  play("e7e5");
+  awaitMove(3);
 }
 
 TEST_F(PonderProtocol, CommandsWithArgumentsDuringPondering) {
@@ -309,11 +308,12 @@ TEST_F(PonderProtocol, CommandsWithArgumentsDuringPondering) {
 TEST_F(PonderProtocol, QuitDuringADeepPonderSearchEndsTheProcessAtOnce) {
   send("st 1");
   openAndAwaitHint();
-  const Thinking deep = awaitThinking(DEEP_PONDER_DEPTH, 60.0);
+  const Thinking deep = awaitThinking(0, DEEP_PONDER_TIME);
   send("quit");
   const double seconds = secondsUntilExit();
   EXPECT_LT(seconds, QUIT_LIMIT);
-  std::cout << "quit at ponder depth " << deep.depth << ": process ended after " << seconds * 1000 << " ms\n";
+  std::cout << "quit after " << deep.centiseconds << " cs of pondering (depth " << deep.depth
+            << "): process ended after " << seconds * 1000 << " ms\n";
 }
 
 TEST_F(PonderProtocol, EndOfInputDuringPonderingEndsTheProcess) {
@@ -344,7 +344,9 @@ TEST_F(PonderProtocol, AnalysisStatusOnlyFromDepthSeven) {
   EXPECT_EQ(std::stoi(match[5].str()), INITIAL_MOVES);
   // "quit" ends the analysis and the process.
   send("quit");
-  EXPECT_LT(secondsUntilExit(), QUIT_LIMIT);
+  const double seconds = secondsUntilExit();
+  EXPECT_LT(seconds, QUIT_LIMIT);
+  std::cout << "quit during analysis: process ended after " << seconds * 1000 << " ms\n";
 }
 
 TEST_F(PonderProtocol, AnalyzeWhileAnalysingChangesNothing) {
@@ -365,7 +367,8 @@ TEST_F(PonderProtocol, ExitEndsTheAnalysis) {
   for (const char* line : {"st 1", "analyze"}) send(line);
   awaitThinking(7);
   send("exit");
-  // Waiting again: a move is answered, not analysed.
+  // Waiting again: a move is answered, not analysed. The analysis switched the clock off.
+  send("st 1");
   play("e2e4");
   awaitMove(2);
 }
