@@ -180,19 +180,6 @@ void executeFixedDepth(const char* line) {
   TimeControl.Bedienerzeit = 0;
 }
 
-// The "Remaining time" log line of a clock reading t (centiseconds).
-void logRemainingTime(const char* whose, int32_t t, int side) {
-  if (!EngineSettings.logEnabled) return;
-  const long minutes = t / CENTISECONDS_PER_MINUTE;
-  const long seconds = (t - minutes * CENTISECONDS_PER_MINUTE) / CENTISECONDS_PER_SECOND;
-  if (TimeControl.timeMode == TIME_MODE_PERIOD) {
-    logPrintf("Remaining time (%s): %2ld:%2ld for %2ld moves\n", whose, minutes, seconds,
-              static_cast<long>(TimeControl.movesToGo[side]));
-  } else {
-    logPrintf("Remaining time (%s): %2ld:%2ld\n", whose, minutes, seconds);
-  }
-}
-
 // "time CS" (own clock) or "otim CS" (the opponent's).
 void executeClock(const char* line, bool own) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
@@ -393,6 +380,18 @@ void finishLine(const char* line) {
 }
 
 }  // namespace
+
+void logRemainingTime(const char* whose, int32_t t, int side) {
+  if (!EngineSettings.logEnabled) return;
+  const long minutes = t / CENTISECONDS_PER_MINUTE;
+  const long seconds = (t - minutes * CENTISECONDS_PER_MINUTE) / CENTISECONDS_PER_SECOND;
+  if (TimeControl.timeMode == TIME_MODE_PERIOD) {
+    logPrintf("Remaining time (%s): %2ld:%2ld for %2ld moves\n", whose, minutes, seconds,
+              static_cast<long>(TimeControl.movesToGo[side]));
+  } else {
+    logPrintf("Remaining time (%s): %2ld:%2ld\n", whose, minutes, seconds);
+  }
+}
 
 void startTimeControl() {
   if (TimeControl.timeMode == TIME_MODE_FIXED_DEPTH) {

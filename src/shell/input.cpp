@@ -152,8 +152,10 @@ int32_t pollInput(int mode) {
   TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
   if (mode == POLL_ELAPSED_ONLY) return TimeControl.elapsed;
 
-  // Step 2. Waiting input.
-  if (inputAvailable()) {
+  // Step 2. Waiting input: bytes on standard input, or a whole line that an earlier read brought
+  // into CBuf together with the line taken then (a move and the "quit" right behind it).
+  const bool lineInBuffer = !ProtocolState.setboardRun && std::strchr(Input.CBuf, LINE_FEED) != nullptr;
+  if (inputAvailable() || lineInBuffer) {
     if (SearchState.pondering) {
       if (!SearchState.stopSearch && !SearchState.inputPending) handleInputWhileSearching();
     } else if (!SearchState.stopSearch) {

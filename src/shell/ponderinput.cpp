@@ -16,7 +16,6 @@
 
 #include <cassert>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "board/board.h"
@@ -24,6 +23,8 @@
 #include "config/logfile.h"
 #include "game/timecontrol.h"
 #include "search/searchstate.h"
+#include "shell/arguments.h"
+#include "shell/commands.h"
 #include "shell/input.h"
 #include "shell/notation.h"
 #include "shell/output.h"
@@ -42,8 +43,7 @@ constexpr int32_t HIT_LONG_LIMIT = 1500;      // above: a third step
 
 // ---- Clock arithmetic ----
 constexpr int64_t CENTISECONDS_PER_SECOND = 100;
-constexpr int32_t CENTISECONDS_PER_MINUTE = 6000;
-constexpr int DEPTH_OFFSET = 2;               // "sd N" completes depth N + 2
+constexpr int SHOWN_DEPTH_OFFSET = 2;         // the interface counts two plies more than the search
 
 // ---- Analysis statistics ----
 constexpr int STAT_MIN_DEPTH = 5;             // "." answers from this iteration on
@@ -69,14 +69,6 @@ enum class Next {
 };
 
 bool isWord(const char* word, const char* text) { return std::strcmp(word, text) == 0; }
-
-// Decimal number with optional leading blanks and sign; saturates at the int32 limits.
-int32_t readNumber(const char* text) {
-  const long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
-}
 
 // Word i of the line, or "" past its last word (a missing argument reads as 0).
 const char* wordAt(const LineWords& words, int i) { return i < words.count ? words.words[i] : ""; }
@@ -113,39 +105,11 @@ bool readWords(LineWords& words) {
 
 // ---- Settings that do not disturb the search ----
 
+// "st SECONDS", with the seconds kept for the budgets of the thinks to come.
 void setFixedTimePerMove(int32_t seconds) {
-  const int32_t budget = static_cast<int32_t>(static_cast<uint32_t>(seconds * CENTISECONDS_PER_SECOND));
-  TimeControl.timeMode = TIME_MODE_FIXED_TIME;
-  TimeControl.baseSeconds = seconds;  // the next think takes its budget from here
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.clockRunning = 1;
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = budget;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-  TimeControl.elapsed = 0;
+  setFixedTimeControl(static_cast<int32_t>(static_cast<uint32_t>(seconds * CENTISECONDS_PER_SECOND)));
+  TimeControl.baseSeconds = seconds;
   TimeControl.Bedienerzeit = 0;
-}
-
-void setFixedDepth(int32_t depth) {
-  TimeControl.depthLimit = static_cast<int8_t>(static_cast<uint32_t>(depth) + DEPTH_OFFSET);  // 8 bits
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.clockRunning = 0;
-  TimeControl.timeMode = TIME_MODE_FIXED_DEPTH;
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 0;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-  TimeControl.elapsed = 0;
-  TimeControl.Bedienerzeit = 0;
-}
-
-// The "Remaining time" log line of a clock reading t (centiseconds) for `side`.
-void logRemainingTime(const char* whose, int32_t t, int side) {
-  const long minutes = t / CENTISECONDS_PER_MINUTE;
-  const long seconds = (t - minutes * CENTISECONDS_PER_MINUTE) / CENTISECONDS_PER_SECOND;
-  if (TimeControl.timeMode == TIME_MODE_PERIOD) {
-    logPrintf("Remaining time (%s): %2ld:%2ld for %2ld moves\n", whose, minutes, seconds,
-              static_cast<long>(TimeControl.movesToGo[side]));
-  } else {
-    logPrintf("Remaining time (%s): %2ld:%2ld\n", whose, minutes, seconds);
-  }
 }
 
 // "time CS" or "otim CS": the clock the interface reports, with the side of the running search.
@@ -170,7 +134,7 @@ void printAnalysisStatus(bool wordsFollow) {
   pollInput(wordsFollow ? POLL_ELAPSED_ONLY : POLL_FULL);
   sendLine("stat01: %ld %llu %d %d %d \n", static_cast<long>(TimeControl.elapsed),
            static_cast<unsigned long long>(nodes * SHOWN_NODES_FACTOR),
-           SearchState.searchDepth + DEPTH_OFFSET,
+           SearchState.searchDepth + SHOWN_DEPTH_OFFSET,
            SearchState.legalRootMoves - SearchState.rootMovesSearched, SearchState.legalRootMoves);
 }
 
@@ -257,15 +221,15 @@ Next executeWord(const LineWords& words, int i) {
     return Next::word;
   }
   if (isWord(word, "st")) {
-    setFixedTimePerMove(readNumber(argument));
+    setFixedTimePerMove(parseNumber(argument));
     return Next::skipWord;
   }
   if (isWord(word, "sd")) {
-    setFixedDepth(readNumber(argument));
+    setFixedDepthControl(parseNumber(argument));
     return Next::skipWord;
   }
   if (isWord(word, "time") || isWord(word, "otim")) {
-    setClockReading(isWord(word, "time"), readNumber(argument));
+    setClockReading(isWord(word, "time"), parseNumber(argument));
     return Next::skipWord;
   }
   handleMoveWord(words, i);

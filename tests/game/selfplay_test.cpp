@@ -31,15 +31,4 @@ TEST(SelfPlayTest, GamesAtFixedDepthStayLegalAndEndCorrectly) {
   }
 }
 
-TEST(SelfPlayTest, PonderingEnginesStayInStep) {
-  SelfPlayOptions options;
-  options.opening = OPENINGS[0];
-  options.fixedDepth = 2;
-  options.pondering = true;
-  options.maxPlies = 120;
-  const SelfPlayResult game = playSelfGame(options);
-  EXPECT_EQ(game.failure, "");
-  std::cout << "self-play with pondering: " << game.plies << " plies, " << game.result << " " << game.reason << "\n";
-}
-
 }  // namespace

@@ -9,7 +9,6 @@
 #include <iostream>
 #include <memory>
 #include <optional>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -25,15 +24,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const std::regex MOVE_LINE(R"(^(\d+)\. \.\.\. (\S+)$)");
-const std::regex THINKING_LINE(R"(^(\d+) (-?\d+) (\d+) (\d+) (.*)$)");
-const std::regex STAT_LINE(R"(^stat01: (\d+) (\d+) (\d+) (\d+) (\d+) $)");
 
 constexpr double MOVE_TIMEOUT = 30.0;   // safety net for one reply
 constexpr double QUIT_LIMIT = 1.0;      // seconds from "quit" to the end of the process
-constexpr int DEEP_PONDER_DEPTH = 9;    // shown depth of a ponder search called deep here
+constexpr int DEEP_PONDER_TIME = 300;   // centiseconds of pondering that make a search deep
 constexpr int INITIAL_MOVES = 20;
-constexpr size_t READ_SIZE = 512;       // the engine takes at most this many bytes per read
 
 // Moves tried, in order, when a test needs some legal move other than a given one.
 const std::vector<std::string> CANDIDATES[2] = {
@@ -45,23 +40,62 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// One line that fills a whole read of the engine: blanks after its words change nothing for the
-// handler of commands during a search, which looks at words.
-std::string asWholeRead(const std::string& line) {
-  return line + std::string(READ_SIZE - 1 - line.size(), ' ') + "\n";
+// "N. ... MOVE", the engine's move.
+struct MoveLine {
+  int number = 0;
+  std::string move;
+};
+std::optional<MoveLine> parseMoveLine(const std::string& line) {
+  MoveLine parsed;
+  char move[MOVE_TEXT_SIZE] = "";
+  int used = 0;
+  if (std::sscanf(line.c_str(), "%d. ... %7s%n", &parsed.number, move, &used) != 2) return std::nullopt;
+  if (used != static_cast<int>(line.size())) return std::nullopt;
+  parsed.move = move;
+  return parsed;
 }
+bool isMoveLine(const std::string& line) { return parseMoveLine(line).has_value(); }
 
-// A line that ends a whole read of the engine, after a line of blanks (which the interpreter
-// ignores as it ignores any unknown line).
-std::string atEndOfRead(const std::string& line) {
-  return std::string(READ_SIZE - line.size() - 2, ' ') + "\n" + line + "\n";
-}
-
+// "DEPTH SCORE TIME NODES PV... ", a thinking line.
 struct Thinking {
   int depth = 0;
+  int centiseconds = 0;
   long long nodes = 0;
   std::string firstMove;
 };
+std::optional<Thinking> parseThinking(const std::string& line) {
+  Thinking parsed;
+  int score = 0;
+  int used = 0;
+  if (std::sscanf(line.c_str(), "%d %d %d %lld%n", &parsed.depth, &score, &parsed.centiseconds, &parsed.nodes,
+                  &used) != 4) {
+    return std::nullopt;
+  }
+  if (line.back() != ' ' || line[used] != ' ') return std::nullopt;
+  const size_t first = used + 1;
+  parsed.firstMove = line.substr(first, line.find(' ', first) - first);
+  return parsed;
+}
+bool isThinking(const std::string& line) { return parseThinking(line).has_value(); }
+
+// "stat01: TIME NODES DEPTH LEFT TOTAL ", the analysis status.
+struct Status {
+  long centiseconds = 0;
+  long long nodes = 0;
+  int depth = 0;
+  int movesLeft = 0;
+  int moves = 0;
+};
+std::optional<Status> parseStatus(const std::string& line) {
+  Status parsed;
+  int used = 0;
+  if (std::sscanf(line.c_str(), "stat01: %ld %lld %d %d %d%n", &parsed.centiseconds, &parsed.nodes, &parsed.depth,
+                  &parsed.movesLeft, &parsed.moves, &used) != 5) {
+    return std::nullopt;
+  }
+  if (line.substr(used) != " ") return std::nullopt;
+  return parsed;
+}
 
 class PonderProtocol : public testing::Test {
  protected:
@@ -119,15 +153,14 @@ class PonderProtocol : public testing::Test {
   // The engine's next move line: it must carry `number` and be legal here; it is made here.
   std::string awaitMove(int number, std::vector<std::string>* skipped = nullptr) {
     const auto line = engine_->waitForLine(
-        [](const std::string& text) { return std::regex_match(text, MOVE_LINE); }, MOVE_TIMEOUT, skipped);
+        isMoveLine, MOVE_TIMEOUT, skipped);
     if (!line) {
       ADD_FAILURE() << "no move (stderr: " << engine_->stderrText() << ")";
       return "";
     }
-    std::smatch match;
-    std::regex_match(*line, match, MOVE_LINE);
-    EXPECT_EQ(std::stoi(match[1].str()), number) << *line;
-    const std::string move = match[2].str();
+    const MoveLine parsed = *parseMoveLine(*line);
+    EXPECT_EQ(parsed.number, number) << *line;
+    const std::string& move = parsed.move;
     EXPECT_TRUE(makeRefereeMove(move)) << "illegal move " << move;
     return move;
   }
@@ -145,20 +178,17 @@ class PonderProtocol : public testing::Test {
     return move;
   }
 
-  // The next thinking line of at least the shown depth.
-  Thinking awaitThinking(int minDepth, double timeout = MOVE_TIMEOUT) {
+  // The next thinking line of at least the shown depth and time.
+  Thinking awaitThinking(int minDepth, int minCentiseconds = 0) {
     Thinking found;
     const auto line = engine_->waitForLine(
         [&](const std::string& text) {
-          std::smatch match;
-          if (!std::regex_match(text, match, THINKING_LINE)) return false;
-          found.depth = std::stoi(match[1].str());
-          found.nodes = std::stoll(match[4].str());
-          const std::string pv = match[5].str();
-          found.firstMove = pv.substr(0, pv.find(' '));
-          return found.depth >= minDepth;
+          const auto parsed = parseThinking(text);
+          if (!parsed) return false;
+          found = *parsed;
+          return found.depth >= minDepth && found.centiseconds >= minCentiseconds;
         },
-        timeout);
+        MOVE_TIMEOUT);
     EXPECT_TRUE(line.has_value()) << "no thinking line of depth " << minDepth;
     return found;
   }
@@ -170,6 +200,15 @@ class PonderProtocol : public testing::Test {
     const std::string hint = awaitHint();
     awaitThinking(0);
     return hint;
+  }
+
+  // After 1.e4 the engine takes White and ponders on the move the interface names, e7e5.
+  void startPonderingAsWhite(const std::vector<std::string>& settings) {
+    for (const std::string& line : settings) send(line);
+    for (const char* line : {"force", "e2e4", "black", "ponder e7e5"}) send(line);
+    ASSERT_TRUE(makeRefereeMove("e2e4"));
+    EXPECT_EQ(awaitHint(), "e7e5");
+    awaitThinking(0);
   }
 
   // Seconds from now until the process has ended (cleanly).
@@ -234,7 +273,7 @@ TEST_F(PonderProtocol, MoveNowWhilePonderingStopsWithoutPlaying) {
   send("hint");  // answered by the interpreter once pondering has ended
   std::vector<std::string> skipped;
   EXPECT_EQ(awaitHint(&skipped), hint);
-  for (const std::string& line : skipped) EXPECT_FALSE(std::regex_match(line, MOVE_LINE)) << line;
+  for (const std::string& line : skipped) EXPECT_FALSE(isMoveLine(line)) << line;
   play(otherLegalMove(hint));
   awaitMove(4);
 }
@@ -250,41 +289,29 @@ TEST_F(PonderProtocol, MoveNowDuringTheEnginesOwnSearch) {
 }
 
 TEST_F(PonderProtocol, MoveAndMoveNowTogetherPlayAtOnce) {
-  send("st 30");
-  play("e2e4");
-  awaitThinking(0);
-  send("?");
-  awaitMove(2);
-  const std::string hint = awaitHint();
-  awaitThinking(0);
-  ASSERT_TRUE(makeRefereeMove(hint));
+  // The engine plays White and ponders on the 30 s budget of its next move.
+  startPonderingAsWhite({"st 30"});
+  ASSERT_TRUE(makeRefereeMove("e7e5"));
   const auto start = Clock::now();
-  ASSERT_TRUE(engine_->writeRaw(hint + "\n?\n"));
-  awaitMove(4);
+  ASSERT_TRUE(engine_->writeRaw("e7e5\n?\n"));
+  awaitMove(3);
   EXPECT_LT(secondsSince(start), 2.0);
   // The game goes on.
   send("st 1");
   play(otherLegalMove(""));
-  awaitMove(6);
+  awaitMove(5);
 }
 
 TEST_F(PonderProtocol, MoveAndMoveNowTogetherCancelTheHitInTheOtherInterfaceVariant) {
-  for (const char* line : {"fritz", "st 1"}) send(line);
-  play("e2e4");
-  awaitMove(2);
-  // This variant leaves the expected move to the interface.
-  const std::string expected = otherLegalMove("");
-  send("ponder " + expected);
-  EXPECT_EQ(awaitHint(), expected);
-  awaitThinking(0);
-  ASSERT_TRUE(engine_->writeRaw(expected + "\n?\n"));
+  startPonderingAsWhite({"fritz", "st 1"});
+  ASSERT_TRUE(engine_->writeRaw("e7e5\n?\n"));
   send("hint");
   std::vector<std::string> skipped;
-  EXPECT_EQ(awaitHint(&skipped), expected);
-  for (const std::string& line : skipped) EXPECT_FALSE(std::regex_match(line, MOVE_LINE)) << line;
+  EXPECT_EQ(awaitHint(&skipped), "e7e5");
+  for (const std::string& line : skipped) EXPECT_FALSE(isMoveLine(line)) << line;
   // The move was taken back and not read again: the interface sends it anew.
-  play(expected);
-  awaitMove(4);
+  play("e7e5");
+  awaitMove(3);
 }
 
 TEST_F(PonderProtocol, CommandsWithArgumentsDuringPondering) {
@@ -309,11 +336,18 @@ TEST_F(PonderProtocol, CommandsWithArgumentsDuringPondering) {
 TEST_F(PonderProtocol, QuitDuringADeepPonderSearchEndsTheProcessAtOnce) {
   send("st 1");
   openAndAwaitHint();
-  const Thinking deep = awaitThinking(DEEP_PONDER_DEPTH, 60.0);
+  const Thinking deep = awaitThinking(0, DEEP_PONDER_TIME);
   send("quit");
   const double seconds = secondsUntilExit();
   EXPECT_LT(seconds, QUIT_LIMIT);
-  std::cout << "quit at ponder depth " << deep.depth << ": process ended after " << seconds * 1000 << " ms\n";
+  std::cout << "quit after " << deep.centiseconds << " cs of pondering (depth " << deep.depth
+            << "): process ended after " << seconds * 1000 << " ms\n";
+}
+
+TEST_F(PonderProtocol, QuitArrivingWithTheMoveEndsTheProcess) {
+  startPonderingAsWhite({"st 30"});
+  ASSERT_TRUE(engine_->writeRaw("e7e5\nquit\n"));
+  EXPECT_LT(secondsUntilExit(), QUIT_LIMIT);
 }
 
 TEST_F(PonderProtocol, EndOfInputDuringPonderingEndsTheProcess) {
@@ -326,46 +360,49 @@ TEST_F(PonderProtocol, EndOfInputDuringPonderingEndsTheProcess) {
 // ---- Analysis ----
 
 TEST_F(PonderProtocol, AnalysisStatusOnlyFromDepthSeven) {
-  // "." reaches the very first poll of the analysis (the engine reads "analyze" alone), where the
-  // search is still shallow: no answer.
-  ASSERT_TRUE(engine_->writeRaw(atEndOfRead("analyze") + ".\n"));
+  // Arriving together, "." reaches the very first poll of the analysis, where the search is still
+  // shallow: no answer.
+  ASSERT_TRUE(engine_->writeRaw("analyze\n.\n"));
   const Thinking deep = awaitThinking(7);
   send(".");
   std::vector<std::string> skipped;
   const auto line = engine_->waitForLine(
       [](const std::string& text) { return text.rfind("stat01:", 0) == 0; }, MOVE_TIMEOUT, &skipped);
   ASSERT_TRUE(line.has_value());
-  for (const std::string& other : skipped) EXPECT_TRUE(std::regex_match(other, THINKING_LINE)) << other;
-  std::smatch match;
-  ASSERT_TRUE(std::regex_match(*line, match, STAT_LINE)) << *line;
-  EXPECT_GE(std::stoi(match[3].str()), deep.depth);
-  EXPECT_GE(std::stoll(match[2].str()), deep.nodes);
-  EXPECT_LE(std::stoi(match[4].str()), INITIAL_MOVES);
-  EXPECT_EQ(std::stoi(match[5].str()), INITIAL_MOVES);
+  for (const std::string& other : skipped) EXPECT_TRUE(isThinking(other)) << other;
+  const auto status = parseStatus(*line);
+  ASSERT_TRUE(status.has_value()) << *line;
+  EXPECT_GE(status->depth, deep.depth);
+  EXPECT_GE(status->nodes, deep.nodes);
+  EXPECT_LE(status->movesLeft, INITIAL_MOVES);
+  EXPECT_EQ(status->moves, INITIAL_MOVES);
   // "quit" ends the analysis and the process.
   send("quit");
-  EXPECT_LT(secondsUntilExit(), QUIT_LIMIT);
+  const double seconds = secondsUntilExit();
+  EXPECT_LT(seconds, QUIT_LIMIT);
+  std::cout << "quit during analysis: process ended after " << seconds * 1000 << " ms\n";
 }
 
 TEST_F(PonderProtocol, AnalyzeWhileAnalysingChangesNothing) {
   send("analyze");
   const Thinking before = awaitThinking(7);
-  // Alone in its read, so that the "." after it waits for the next poll of the same search.
-  ASSERT_TRUE(engine_->writeRaw(asWholeRead("analyze") + ".\n"));
+  // Both in one read: "." is taken at the next poll, by the same search unless it was restarted.
+  ASSERT_TRUE(engine_->writeRaw("analyze\n.\n"));
   const auto line = engine_->waitForLine(
       [](const std::string& text) { return text.rfind("stat01:", 0) == 0; }, MOVE_TIMEOUT);
   ASSERT_TRUE(line.has_value()) << "the analysis was restarted";
-  std::smatch match;
-  ASSERT_TRUE(std::regex_match(*line, match, STAT_LINE)) << *line;
-  EXPECT_GE(std::stoi(match[3].str()), before.depth);
-  EXPECT_GE(std::stoll(match[2].str()), before.nodes);
+  const auto status = parseStatus(*line);
+  ASSERT_TRUE(status.has_value()) << *line;
+  EXPECT_GE(status->depth, before.depth);
+  EXPECT_GE(status->nodes, before.nodes);
 }
 
 TEST_F(PonderProtocol, ExitEndsTheAnalysis) {
   for (const char* line : {"st 1", "analyze"}) send(line);
   awaitThinking(7);
   send("exit");
-  // Waiting again: a move is answered, not analysed.
+  // Waiting again: a move is answered, not analysed. The analysis switched the clock off.
+  send("st 1");
   play("e2e4");
   awaitMove(2);
 }
@@ -377,8 +414,8 @@ TEST_F(PonderProtocol, NewWhileAnalysingAnalysesTheInitialPosition) {
   // Black's moves are analysed, then after "new" White's again.
   const auto blackLine = engine_->waitForLine(
       [](const std::string& text) {
-        std::smatch match;
-        return std::regex_match(text, match, THINKING_LINE) && isLegal(match[5].str().substr(0, 4));
+        const auto parsed = parseThinking(text);
+        return parsed && isLegal(parsed->firstMove);
       },
       MOVE_TIMEOUT);
   ASSERT_TRUE(blackLine.has_value());
@@ -386,8 +423,8 @@ TEST_F(PonderProtocol, NewWhileAnalysingAnalysesTheInitialPosition) {
   setUpInitialPosition();
   const auto whiteLine = engine_->waitForLine(
       [](const std::string& text) {
-        std::smatch match;
-        return std::regex_match(text, match, THINKING_LINE) && isLegal(match[5].str().substr(0, 4));
+        const auto parsed = parseThinking(text);
+        return parsed && isLegal(parsed->firstMove);
       },
       MOVE_TIMEOUT);
   ASSERT_TRUE(whiteLine.has_value());

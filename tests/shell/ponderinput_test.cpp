@@ -270,6 +270,31 @@ TEST_F(PonderInput, QuitAndEndOfInputEndTheSearchAndTheProgram) {
   EXPECT_EQ(SearchState.inputPending, 0);
 }
 
+TEST_F(PonderInput, PollSeesALineLeftInTheBufferByAnEarlierRead) {
+  // A move and "quit" in one read: after the hit the "quit" waits in CBuf, not on the pipe.
+  input.send("e7e5\nquit\n");
+  pollInput(1);
+  EXPECT_EQ(ProtocolState.ponderHit, 1);
+  EXPECT_EQ(SearchState.inputPending, 0);
+  EXPECT_STREQ(Input.CBuf, "quit\n");
+  // Now the engine's own search: the line stops it.
+  pollInput(1);
+  EXPECT_EQ(SearchState.inputPending, 1);
+  // Pondering on the next move: the handler takes it.
+  SearchState.inputPending = 0;
+  SearchState.pondering = 1;
+  pollInput(1);
+  EXPECT_EQ(ProtocolState.quitRequested, 1);
+  EXPECT_EQ(SearchState.inputPending, 1);
+  // A partial line alone is no input.
+  SetUp();
+  input.send("time");
+  ASSERT_EQ(fillInputBuffer(), 1);
+  pollInput(1);
+  EXPECT_EQ(SearchState.inputPending, 0);
+  EXPECT_STREQ(Input.CBuf, "time");
+}
+
 // ---- "." and nested runs ----
 
 class AnalysisStatus : public PonderInput {

@@ -1,6 +1,7 @@
 #include "support/selfplay_referee.h"
 
 #include <chrono>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <sstream>
@@ -18,11 +19,13 @@ namespace vostrel_test {
 namespace {
 
 constexpr int CENTISECONDS_PER_SECOND = 100;
+constexpr int SECONDS_PER_MINUTE = 60;
 constexpr int FIFTY_MOVE_PLIES = 100;
 constexpr int REPETITIONS_FOR_DRAW = 2;
 constexpr double QUIT_TIMEOUT_SECONDS = 10.0;
 
 const std::string MOVE_MARK = ". ... ";
+const std::string HINT_MARK = "Hint: ";
 
 // "N. ... move": the move number and the move; false for any other line.
 bool parseMoveLine(const std::string& line, int* number, std::string* move) {
@@ -117,7 +120,7 @@ class Match {
     writeIni(dir_);
     for (int side = WHITE; side <= BLACK; ++side) {
       engines_[side] = std::make_unique<EngineProcess>(dir_.path());
-      clock_[side] = options.clockMinutes * 60 * CENTISECONDS_PER_SECOND;
+      clock_[side] = (options.clockMinutes * SECONDS_PER_MINUTE + options.clockSeconds) * CENTISECONDS_PER_SECOND;
       result_.lowestClock[side] = clock_[side];
     }
   }
@@ -144,9 +147,11 @@ class Match {
   void prepareEngine(int side) {
     EngineProcess& engine = *engines_[side];
     engine.writeLine("new");
-    engine.writeLine(options_.pondering ? "hard" : "easy");
-    if (options_.clockMinutes > 0) {
-      engine.writeLine("level 0 " + std::to_string(options_.clockMinutes) + " " +
+    engine.writeLine(options_.ponder ? "hard" : "easy");
+    if (timed()) {
+      char seconds[4];
+      std::snprintf(seconds, sizeof seconds, "%02d", options_.clockSeconds);
+      engine.writeLine("level 0 " + std::to_string(options_.clockMinutes) + ":" + seconds + " " +
                        std::to_string(options_.incrementSeconds));
     } else {
       engine.writeLine("sd " + std::to_string(options_.fixedDepth));
@@ -154,8 +159,10 @@ class Match {
     engine.writeLine("force");
   }
 
+  bool timed() const { return options_.clockMinutes > 0 || options_.clockSeconds > 0; }
+
   void sendClocks(int side) {
-    if (options_.clockMinutes == 0) return;
+    if (!timed()) return;
     engines_[side]->writeLine("time " + std::to_string(clock_[side]));
     engines_[side]->writeLine("otim " + std::to_string(clock_[side ^ 1]));
   }
@@ -185,6 +192,7 @@ class Match {
         options_.moveTimeoutSeconds, &skipped);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     chargeClock(side, seconds);
+    countPondering(skipped);
     if (!line) {
       fail("no reply from " + std::string(side == WHITE ? "White" : "Black") + " (stderr: " +
            engines_[side]->stderrText() + ")");
@@ -207,8 +215,17 @@ class Match {
     return move;
   }
 
+  // A "Hint:" line printed after the engine's previous move names the reply it pondered on.
+  void countPondering(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+      if (line.rfind(HINT_MARK, 0) != 0) continue;
+      result_.hints += 1;
+      if (!result_.moves.empty() && line.substr(HINT_MARK.size()) == result_.moves.back()) result_.ponderHits += 1;
+    }
+  }
+
   void chargeClock(int side, double seconds) {
-    if (options_.clockMinutes == 0) return;
+    if (!timed()) return;
     clock_[side] -= static_cast<int>(seconds * CENTISECONDS_PER_SECOND);
     if (clock_[side] < result_.lowestClock[side]) result_.lowestClock[side] = clock_[side];
     clock_[side] += options_.incrementSeconds * CENTISECONDS_PER_SECOND;
@@ -231,7 +248,7 @@ class Match {
     while (result_.plies < options_.maxPlies) {
       const auto move = awaitMove(mover);
       if (!move) return;
-      if (options_.clockMinutes > 0 && clock_[mover] - options_.incrementSeconds * CENTISECONDS_PER_SECOND < 0) {
+      if (timed() && clock_[mover] - options_.incrementSeconds * CENTISECONDS_PER_SECOND < 0) {
         fail("loss on time");
         return;
       }

@@ -13,8 +13,9 @@ struct SelfPlayOptions {
   std::vector<std::string> opening;  // coordinate moves played in force mode first
   int fixedDepth = 1;                // "sd" value when `clockMinutes` is 0
   int clockMinutes = 0;              // > 0: "level 0 MINUTES INCREMENT" with "time"/"otim" before every move
+  int clockSeconds = 0;              // added to the minutes ("level 0 MINUTES:SECONDS INCREMENT")
   int incrementSeconds = 0;
-  bool pondering = false;            // both engines think on the opponent's time
+  bool ponder = false;               // both engines think on the opponent's time ("hard")
   int maxPlies = 200;                // the referee stops a game that reaches this many plies
   double moveTimeoutSeconds = 60.0;  // safety net for one reply
 };
@@ -26,6 +27,8 @@ struct SelfPlayResult {
   int plies = 0;                     // moves played, opening included
   std::vector<std::string> moves;
   int lowestClock[2] = {0, 0};       // smallest clock a side had left after a move (centiseconds)
+  int hints = 0;                     // "Hint:" lines: pondering began on the expected reply
+  int ponderHits = 0;                // ... and the opponent played that reply
 };
 
 SelfPlayResult playSelfGame(const SelfPlayOptions& options);
