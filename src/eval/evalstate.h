@@ -33,7 +33,8 @@ struct EvalData {
   int8_t kingThreat[2];
   int8_t darkSquarePawns[2];
 
-  // Per-piece records (filled while searchDepth < 1): own score and square by list position.
+  // Per-piece records (filled while searchDepth < 1): own score and square by list position
+  // 1..pieceCount; NO_SQUARE where the last evaluation scored no piece (pawnless endings).
   int16_t pieceEvalScore[2][MAX_PIECE_RECORDS];
   int8_t pieceEvalSquare[2][MAX_PIECE_RECORDS];
 
@@ -58,6 +59,7 @@ struct EvalData {
   int8_t rootCastlingChance[2]; // set by the think driver at the root
   int16_t kingWeakness[2];      // weakness count w of the king's last safety term (for the trace)
   int8_t kingContacts[2];       // contact count of the king's last safety term (for the trace)
+  int16_t kingSafetyBase[2];    // value the king's safety term returned, before the cap at 0 (for the trace)
 
   // Pawn structure (cached in the pawn hash table).
   uint16_t pawnFileInfo[2][8];
@@ -73,6 +75,7 @@ struct EvalData {
   int8_t raceMoves[2];          // moves the fastest unstoppable passer needs; RACE_NONE (20) = none
   int8_t raceSquare[2];         // promotion square of that passer; NO_SQUARE = none
   int16_t passerValue[2][8];    // value given to the passed pawn of each file (0 = none), for the trace
+  int8_t passerSquare[2][8];    // square of the passed pawn valued on each file; NO_SQUARE = none
   int8_t endgameRule;           // the endgame rule that decided the last phase-3 value (ENDGAME_RULE_*)
 
   // Statistics.

@@ -8,6 +8,7 @@
 
 #include "board/board.h"
 #include "board/tables.h"
+#include "eval/endgame.h"
 #include "eval/evalstate.h"
 #include "eval/evaluate.h"
 #include "eval/pawnhash.h"
@@ -24,6 +25,18 @@ constexpr uint32_t TRACE_SCORE_ENTRIES = 64;  // one evaluation needs one slot
 constexpr int ROOT_WINDOW = 9999;
 constexpr int REFUSED_STATUS = 2;
 constexpr const char* FILE_NAMES = "abcdefgh";
+constexpr const char* RANK_NAMES = "12345678";
+constexpr const char* COLOUR_NAMES[2] = {"white", "black"};
+constexpr const char* NO_SQUARE_NAME = "-";
+
+// Names of the endgame rules, by ENDGAME_RULE_* code.
+constexpr const char* ENDGAME_RULE_NAMES[] = {
+    "none",          "pawnless-draw",   "pawnless",      "lone-pawns",         "pawn-race",
+    "minor-no-win",  "bishop-pawns",    "wrong-bishop",  "rook-ending",        "rook-vs-minor",
+    "opposite-bishops", "opposite-bishops-draw", "lazy",
+};
+constexpr int ENDGAME_RULE_NAME_COUNT = sizeof ENDGAME_RULE_NAMES / sizeof ENDGAME_RULE_NAMES[0];
+static_assert(ENDGAME_RULE_NAME_COUNT == ENDGAME_RULE_LAZY + 1, "a name for every endgame rule");
 
 ScoreEntry traceScoreEntries[TRACE_SCORE_ENTRIES];
 
@@ -62,6 +75,44 @@ void prepareRootEvaluation() {
 
 void printPair(const char* name, int white, int black) { std::printf("%s %d %d\n", name, white, black); }
 
+// "e5", or "-" for NO_SQUARE (or anything off the board).
+std::string squareName(int square) {
+  if (square < 0 || square >= NO_SQUARE) return NO_SQUARE_NAME;
+  return {FILE_NAMES[fileOf(square)], RANK_NAMES[rankOf(square)]};
+}
+
+void printSquarePair(const char* name, int white, int black) {
+  std::printf("%s %s %s\n", name, squareName(white).c_str(), squareName(black).c_str());
+}
+
+// One line per scored piece: "piece.white.3 e5 34" (list position, square, own score).
+void printPieceRecords() {
+  const EvalData& e = EvalState;
+  for (int c = WHITE; c <= BLACK; ++c) {
+    for (int i = 1; i < MAX_PIECE_RECORDS; ++i) {
+      if (e.pieceEvalSquare[c][i] == NO_SQUARE) continue;
+      std::printf("piece.%s.%d %s %d\n", COLOUR_NAMES[c], i, squareName(e.pieceEvalSquare[c][i]).c_str(),
+                  e.pieceEvalScore[c][i]);
+    }
+  }
+}
+
+// One line per valued passed pawn: "passer.white.e e6 80" (file, square, value).
+void printPassers() {
+  const EvalData& e = EvalState;
+  for (int c = WHITE; c <= BLACK; ++c) {
+    for (int file = 0; file < 8; ++file) {
+      if (e.passerSquare[c][file] == NO_SQUARE) continue;
+      std::printf("passer.%s.%c %s %d\n", COLOUR_NAMES[c], FILE_NAMES[file],
+                  squareName(e.passerSquare[c][file]).c_str(), e.passerValue[c][file]);
+    }
+  }
+}
+
+const char* endgameRuleName(int rule) {
+  return rule >= 0 && rule < ENDGAME_RULE_NAME_COUNT ? ENDGAME_RULE_NAMES[rule] : "unknown";
+}
+
 void printTrace(int total) {
   const EvalData& e = EvalState;
   std::printf("sideToMove %s\n", Board.sideToMove == WHITE ? "white" : "black");
@@ -95,6 +146,7 @@ void printTrace(int total) {
   printPair("kingAttackUnits", e.kingAttackUnits[WHITE], e.kingAttackUnits[BLACK]);
   printPair("kingWeakness", e.kingWeakness[WHITE], e.kingWeakness[BLACK]);
   printPair("kingContacts", e.kingContacts[WHITE], e.kingContacts[BLACK]);
+  printPair("kingSafetyBase", e.kingSafetyBase[WHITE], e.kingSafetyBase[BLACK]);
   std::printf("evalThreat %d\n", e.evalThreat);
   std::printf("passerSides 0x%02x\n", e.passerSides);
   for (int file = 0; file < 8; ++file) {
@@ -104,7 +156,13 @@ void printTrace(int total) {
   for (int file = 0; file < 8; ++file) {
     std::printf("passerValue.%c %d %d\n", FILE_NAMES[file], e.passerValue[WHITE][file], e.passerValue[BLACK][file]);
   }
+  printPassers();
+  printPair("raceMoves", e.raceMoves[WHITE], e.raceMoves[BLACK]);
+  printSquarePair("raceSquare", e.raceSquare[WHITE], e.raceSquare[BLACK]);
+  printSquarePair("lastPasserSquare", e.lastPasserSquare[WHITE], e.lastPasserSquare[BLACK]);
+  printPieceRecords();
   std::printf("endgameRule %d\n", e.endgameRule);
+  std::printf("endgameRuleName %s\n", endgameRuleName(e.endgameRule));
   std::printf("Total: %d\n", total);
 }
 

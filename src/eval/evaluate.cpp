@@ -178,10 +178,11 @@ void resetAccumulators(int side) {
     e.advancedPasserSeen[c] = 0;
     e.kingWeakness[c] = 0;
     e.kingContacts[c] = 0;
+    e.kingSafetyBase[c] = 0;
   }
   e.endgameRule = ENDGAME_RULE_NONE;
   std::memset(e.pieceEvalScore, 0, sizeof e.pieceEvalScore);
-  std::memset(e.pieceEvalSquare, 0, sizeof e.pieceEvalSquare);
+  std::fill(&e.pieceEvalSquare[0][0], &e.pieceEvalSquare[0][0] + sizeof e.pieceEvalSquare, NO_SQUARE);
   e.passerSides = 0;
   resetPasserBookkeeping();
 }

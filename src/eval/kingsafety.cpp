@@ -404,6 +404,7 @@ int16_t evaluateKingSafety(int colour) {
   scoreAttackUnits(v, amplified);
   EvalState.kingWeakness[colour] = static_cast<int16_t>(v.w);
   EvalState.kingContacts[colour] = static_cast<int8_t>(v.contact);
+  EvalState.kingSafetyBase[colour] = static_cast<int16_t>(v.base);
   // Step 10.
   return static_cast<int16_t>(v.base);
 }

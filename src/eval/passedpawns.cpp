@@ -303,6 +303,7 @@ void valueAllPassers(int (*valuePasser)(int, int)) {
       if (!hasPasserOnFile(colour, file)) continue;
       const int16_t value = static_cast<int16_t>(valuePasser(colour, file));
       EvalState.passerValue[colour][file] = value;
+      EvalState.passerSquare[colour][file] = static_cast<int8_t>(frontPawnSquare(colour, file));
       total = static_cast<int16_t>(total + value);
     }
     if (hasPassers(colour)) EvalState.passedPawnScore[colour] = total;
@@ -341,7 +342,10 @@ void resetPassedPawnState() {
     EvalState.lastPasserSquare[colour] = NO_SQUARE;
     EvalState.raceMoves[colour] = RACE_NONE;
     EvalState.raceSquare[colour] = NO_SQUARE;
-    for (int file = A_FILE; file <= H_FILE; ++file) EvalState.passerValue[colour][file] = 0;
+    for (int file = A_FILE; file <= H_FILE; ++file) {
+      EvalState.passerValue[colour][file] = 0;
+      EvalState.passerSquare[colour][file] = NO_SQUARE;
+    }
   }
 }
 

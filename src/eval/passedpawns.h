@@ -13,7 +13,8 @@ inline int promotionSquareOf(int colour, int s) { return relativeSquare(colour, 
 
 // 1 when `colour` has pawns on `file` and its front pawn there is passed.
 bool hasPasserOnFile(int colour, int file);
-// Clears the race and passer bookkeeping (last passer, race moves and square, per-file values).
+// Clears the race and passer bookkeeping (last passer, race moves and square, per-file values
+// and squares).
 void resetPassedPawnState();
 // Sets firstPawnFile/lastPawnFile of both colours from filePawns (NO_FILE for a colour without pawns).
 void recordPawnFileExtremes();
