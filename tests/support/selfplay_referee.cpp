@@ -87,25 +87,6 @@ bool thirdRepetition() {
   return false;
 }
 
-// The result line the engine that just moved must print, or "" when the game goes on. Stalemate
-// is announced by the stalemated engine and mate of the engine to move by nobody.
-std::string expectedResultAfterMove() {
-  const int toMove = Board.sideToMove;
-  if (legalMoveCount(toMove) == 0) {
-    if (isSquareAttacked(Board.pieceList[toMove][0], toMove ^ 1)) {
-      return toMove == BLACK ? "1-0 {White mates}" : "0-1 {Black mates}";
-    }
-    return "1/2-1/2 {Stalemate}";
-  }
-  if (Board.pieceCount[WHITE] == 0 && Board.pieceCount[BLACK] == 0 && Board.pawnCount[WHITE] == 0 &&
-      Board.pawnCount[BLACK] == 0) {
-    return "1/2-1/2 {Insufficient material}";
-  }
-  if (thirdRepetition()) return "1/2-1/2 {Draw by repetition}";
-  if (Board.gameCount - Board.lastIrreversible >= FIFTY_MOVE_PLIES) return "1/2-1/2 {Draw by 50 move rule}";
-  return "";
-}
-
 void splitResult(const std::string& line, SelfPlayResult& result) {
   const size_t blank = line.find(' ');
   result.result = line.substr(0, blank);
@@ -257,7 +238,7 @@ class Match {
         return;
       }
       record(*move);
-      const std::string expected = expectedResultAfterMove();
+      const std::string expected = resultAfterMove();
       if (expected == "1/2-1/2 {Stalemate}") {
         // The stalemated engine says so when it is asked to move.
         sendClocks(mover ^ 1);
@@ -297,6 +278,25 @@ class Match {
 };
 
 }  // namespace
+
+// The result line the engine that just moved must print, or "" when the game goes on. Stalemate
+// is announced by the stalemated engine and mate of the engine to move by nobody.
+std::string resultAfterMove() {
+  const int toMove = Board.sideToMove;
+  if (legalMoveCount(toMove) == 0) {
+    if (isSquareAttacked(Board.pieceList[toMove][0], toMove ^ 1)) {
+      return toMove == BLACK ? "1-0 {White mates}" : "0-1 {Black mates}";
+    }
+    return "1/2-1/2 {Stalemate}";
+  }
+  if (Board.pieceCount[WHITE] == 0 && Board.pieceCount[BLACK] == 0 && Board.pawnCount[WHITE] == 0 &&
+      Board.pawnCount[BLACK] == 0) {
+    return "1/2-1/2 {Insufficient material}";
+  }
+  if (thirdRepetition()) return "1/2-1/2 {Draw by repetition}";
+  if (Board.gameCount - Board.lastIrreversible >= FIFTY_MOVE_PLIES) return "1/2-1/2 {Draw by 50 move rule}";
+  return "";
+}
 
 SelfPlayResult playSelfGame(const SelfPlayOptions& options) { return Match(options).play(); }
 

@@ -33,4 +33,9 @@ struct SelfPlayResult {
 
 SelfPlayResult playSelfGame(const SelfPlayOptions& options);
 
+// The result line the position on the board calls for after a move, as the engine that just moved
+// must print it ("1-0 {White mates}", "1/2-1/2 {Draw by repetition}", ...), or "" while the game
+// goes on. Stalemate is announced by the stalemated side, mate of the side to move by nobody.
+std::string resultAfterMove();
+
 }  // namespace vostrel_test
