@@ -15,6 +15,7 @@
 #include "config/settings.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
+#include "game/quietrun.h"
 #include "game/think.h"
 #include "game/timecontrol.h"
 #include "platform/clock.h"
@@ -29,13 +30,10 @@ namespace {
 
 constexpr int MIN_DEPTH = 1;
 constexpr int MAX_DEPTH = 40;
-constexpr int BENCH_HASH_MEGABYTES = 16;        // the default HASHSIZE
-constexpr int BENCH_SELECTIVITY = 1;            // the default SELECTIVITY
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_SETUP_FAILED = 1;
 constexpr int EXIT_BAD_ARGUMENT = 2;
 constexpr uint64_t MILLISECONDS_PER_SECOND = 1000;
-constexpr int SETBOARD_TEXT_SIZE = 128;
 constexpr int MOVE_TEXT_SIZE = 6;
 
 // FEN texts: openings, middlegames, tactical shots, endgames.
@@ -81,59 +79,15 @@ constexpr const char* benchPositions[] = {
 };
 constexpr int BENCH_POSITION_COUNT = sizeof benchPositions / sizeof benchPositions[0];
 
-// Book, learning and log off; the default search settings.
-int setUpEngine() {
-  EngineSettings.hashMegabytes = BENCH_HASH_MEGABYTES;
-  EngineSettings.selectivity = BENCH_SELECTIVITY;
-  EngineSettings.attackStyleCA = EngineSettings.attackStyleRI = 0;
-  EngineSettings.styleFlags = 0;
-  EngineSettings.bookEnabled = EngineSettings.learningEnabled = EngineSettings.logEnabled = 0;
-  LogState.logFile = nullptr;
-  ProtocolState = ProtocolData{};
-  initBoardTables();
-  return allocatePositionTables(BENCH_HASH_MEGABYTES) == 0 ? 1 : 0;
-}
-
-void writeMoveText(uint16_t code, int32_t flags, char* text) {
-  const int from = moveCodeFrom(code);
-  const int to = moveCodeTo(code);
-  int n = 0;
-  text[n++] = static_cast<char>('a' + fileOf(from));
-  text[n++] = static_cast<char>('1' + rankOf(from));
-  text[n++] = static_cast<char>('a' + fileOf(to));
-  text[n++] = static_cast<char>('1' + rankOf(to));
-  if (flags & PROMOTION) text[n++] = " pnbrqk"[flags & PROMOTION_PIECE_MASK];
-  text[n] = '\0';
-}
-
 // One position from a new game and cleared tables; returns the nodes searched.
 uint64_t benchPosition(int index, int depth) {
-  char text[SETBOARD_TEXT_SIZE];
-  std::snprintf(text, sizeof text, "setboard %s", benchPositions[index]);
-  newGame();
-  if (!setupPosition(text)) return 0;
-  clearHashTables();
-  clearPawnTable();
-  clearScoreTable();
   setFixedDepthControl(depth);
-  const int countBefore = Board.gameCount;
-  const uint32_t start = tickCount();
-  SearchState.searchDepth = 0;
-  const int quiet = beginQuietIo();
-  think(Board.sideToMove, THINK_MOVE);
-  if (quiet) endQuietIo();
-  const uint32_t spent = tickCount() - start;
-
+  const QuietRunResult run = thinkQuietly(benchPositions[index]);
   char move[MOVE_TEXT_SIZE] = "none";
-  int score = 0;
-  if (Board.gameCount > countBefore) {
-    const GameRecord& record = GameHistory[Board.gameCount];
-    writeMoveText(record.moveCode, record.flags, move);
-    score = record.score;
-  }
-  std::printf("%2d  %-5s %6d %12" PRIu64 " nodes %7u ms  %s\n", index + 1, move, score, SearchState.nodes,
-              static_cast<unsigned>(spent), benchPositions[index]);
-  return SearchState.nodes;
+  if (run.moved) coordinateMoveText(run.moveCode, run.flags, move);
+  std::printf("%2d  %-5s %6d %12" PRIu64 " nodes %7u ms  %s\n", index + 1, move, run.moved ? run.score : 0, run.nodes,
+              static_cast<unsigned>(run.milliseconds), benchPositions[index]);
+  return run.nodes;
 }
 
 }  // namespace
@@ -149,7 +103,7 @@ int runBenchCommand(int argc, char** argv) {
     }
     depth = static_cast<int>(value);
   }
-  if (!setUpEngine()) {
+  if (!setUpDiagnosticEngine()) {
     std::fprintf(stderr, "bench: the position tables could not be allocated\n");
     return EXIT_SETUP_FAILED;
   }
@@ -159,6 +113,6 @@ int runBenchCommand(int argc, char** argv) {
   const uint64_t spent = tickCount() - start;
   const uint64_t rate = spent > 0 ? total * MILLISECONDS_PER_SECOND / spent : total;
   std::printf("Nodes: %" PRIu64 "\nTime: %" PRIu64 " ms\nNPS: %" PRIu64 "\n", total, spent, rate);
-  freePositionTables();
+  freeDiagnosticEngine();
   return EXIT_OK;
 }

@@ -287,7 +287,7 @@ void expireExtension(int moveIndex) {
 
 }  // namespace
 
-void setFixedDepthControl(int depth) {
+void setFixedDepthControl(int64_t depth) {
   TimeControlData& tc = TimeControl;
   tc.depthLimit = static_cast<int8_t>(static_cast<uint8_t>(depth + DEPTH_LIMIT_OFFSET));
   tc.timeMode = TIME_MODE_FIXED_DEPTH;

@@ -39,7 +39,7 @@ struct TimeControlData {
 extern TimeControlData TimeControl;
 
 // The settings of "sd DEPTH": iterations up to DEPTH + 2, no clock.
-void setFixedDepthControl(int depth);
+void setFixedDepthControl(int64_t depth);
 
 // Start of every think (all modes): startTime from the tick count, elapsed 0.
 void startThinkClock();

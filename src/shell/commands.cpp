@@ -35,7 +35,6 @@ constexpr const char* MINUTES_SEPARATORS = " :";
 constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control counts with
 
 // ---- "sd": iterations are counted from the pre-search, so depth N completes iteration N + 2 ----
-constexpr int64_t DEPTH_LIMIT_OFFSET = 2;
 
 // ---- Clock arithmetic ----
 constexpr int64_t CENTISECONDS_PER_SECOND = 100;
@@ -169,15 +168,7 @@ void executeFixedTime(const char* line) {
 // "sd DEPTH": a fixed search depth, stored as the last iteration to complete.
 void executeFixedDepth(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
-  const int64_t depth = parseNumber(argumentWord(1, words));
-  TimeControl.depthLimit = static_cast<int8_t>(static_cast<uint8_t>(depth + DEPTH_LIMIT_OFFSET));
-  TimeControl.timeMode = TIME_MODE_FIXED_DEPTH;
-  TimeControl.clockRunning = 0;
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 0;
-  TimeControl.elapsed = 0;
-  TimeControl.Bedienerzeit = 0;
+  setFixedDepthControl(parseNumber(argumentWord(1, words)));
 }
 
 // "time CS" (own clock) or "otim CS" (the opponent's).

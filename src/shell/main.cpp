@@ -4,6 +4,7 @@
 #include "board/perft.h"
 #include "eval/evaltrace.h"
 #include "game/bench.h"
+#include "game/epd.h"
 #include "game/makebook.h"
 #include "shell/startup.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "eval") == 0) return runEvalCommand(argc, argv);
     if (std::strcmp(argv[1], "bench") == 0) return runBenchCommand(argc, argv);
     if (std::strcmp(argv[1], "makebook") == 0) return runMakebookCommand(argc, argv);
+    if (std::strcmp(argv[1], "epd") == 0) return runEpdCommand(argc, argv);
   }
   return engineMain(argc, argv);
 }
