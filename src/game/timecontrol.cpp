@@ -414,6 +414,9 @@ void applyRootMoveTimeRules(int moveIndex, int score, int toSquare, int targetsO
   }
   // Step 3. Score drop at the first move.
   if (moveIndex == 0 && !tc.failLowActive && usesClockRules()) extendOnScoreDrop(score, previous);
+  // Without a clock (a fixed depth) there is no time to grant or to run out: the iterations
+  // must reach their depth.
+  if (!tc.clockRunning) return;
   // Step 4. Recovery after a fail low.
   if (tc.failLowActive) extendOnRecovery(moveIndex, score, previous);
   // Step 5. Expiry of a running extension.

@@ -66,6 +66,16 @@ TEST(ThinkTest, FixedDepthCompletesItsIterationAndPlays) {
   EXPECT_EQ(firstMove, lastGameMove()) << last;
 }
 
+TEST(ThinkTest, FixedDepthIsNotCutShortByTheTimeRules) {
+  // Here the first root move fails low at the sixth iteration and recovers: without a clock that
+  // must neither grant time nor stop the iterations before the depth asked for.
+  ASSERT_TRUE(startThinkPosition("r1b1k2r/1pp1q2p/p1n3p1/3QPp2/8/1BP3B1/P5PP/3R1RK1 w kq - 0 1"));
+  setFixedDepthControl(5);
+  runThinkQuietly(WHITE, THINK_MOVE);
+  ASSERT_EQ(Board.gameCount, 1);
+  EXPECT_EQ(GameHistory[1].depth, 7);
+}
+
 TEST(ThinkTest, SingleLegalMoveIsDecidedAfterTheFourthIteration) {
   // Only Kxb2: the pawns are blocked and the king's other squares are covered by the rook.
   ASSERT_TRUE(startThinkPosition("3k4/8/7p/7P/8/8/1r6/K7 w - - 0 1"));
