@@ -116,3 +116,7 @@ int runBenchCommand(int argc, char** argv) {
   freeDiagnosticEngine();
   return EXIT_OK;
 }
+
+int benchPositionCount() { return BENCH_POSITION_COUNT; }
+
+const char* benchPositionFen(int index) { return benchPositions[index]; }

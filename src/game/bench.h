@@ -9,3 +9,7 @@ constexpr int BENCH_DEFAULT_DEPTH = 5;
 // muted. Prints a line per position, then "Nodes: N", "Time: MS ms" and "NPS: N". Returns the
 // process exit status: 0, 1 when the engine could not be set up, 2 for a refused depth.
 int runBenchCommand(int argc, char** argv);
+
+// The bench positions (FEN texts), for other diagnostics that measure on them.
+int benchPositionCount();
+const char* benchPositionFen(int index);

@@ -5,6 +5,7 @@
 #include "eval/evaltrace.h"
 #include "game/bench.h"
 #include "game/epd.h"
+#include "game/evalcost.h"
 #include "game/makebook.h"
 #include "shell/startup.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "bench") == 0) return runBenchCommand(argc, argv);
     if (std::strcmp(argv[1], "makebook") == 0) return runMakebookCommand(argc, argv);
     if (std::strcmp(argv[1], "epd") == 0) return runEpdCommand(argc, argv);
+    if (std::strcmp(argv[1], "evalcost") == 0) return runEvalCostCommand(argc, argv);
   }
   return engineMain(argc, argv);
 }

@@ -1,0 +1,101 @@
+// The cost of the static evaluation: each bench position is evaluated CALLS times the way the
+// think driver evaluates its root (full evaluation, no lazy cut), with its evaluation-cache slot
+// emptied before every call so that each call evaluates; the pawn table stays warm, as in a
+// search. Prints nanoseconds per call for each position, then the median and the mean.
+#include "game/evalcost.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "board/board.h"
+#include "board/tables.h"
+#include "eval/evaluate.h"
+#include "eval/pawnhash.h"
+#include "eval/scoretable.h"
+#include "game/bench.h"
+#include "game/think.h"
+#include "search/searchstate.h"
+#include "shell/setup.h"
+
+namespace {
+
+constexpr int DEFAULT_CALLS = 20000;
+constexpr int MAX_CALLS = 10000000;
+constexpr int WARM_UP_CALLS = 100;
+constexpr uint32_t COST_SCORE_ENTRIES = 64;
+constexpr int ROOT_WINDOW = 9999;
+constexpr int EXIT_BAD_ARGUMENT = 2;
+
+ScoreEntry costScoreEntries[COST_SCORE_ENTRIES];
+
+bool setUpRoot(const char* fen) {
+  Board.gameCount = 0;
+  Board.lastIrreversible = 0;
+  Board.lastTo = -1;
+  std::memset(Board.castled, 0, sizeof Board.castled);
+  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
+  if (!setupPosition((std::string("setboard ") + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;
+  clearScoreTable();
+  clearPawnTable();
+  SearchState.ply = 1;
+  SearchState.searchDepth = 0;
+  SearchState.rootSide = Board.sideToMove;
+  preparePhaseState();
+  return true;
+}
+
+// One evaluation that cannot come from the cache.
+int evaluateAfresh() {
+  ScoreTable.entries[Board.hashKey % ScoreTable.scoreEntries].flags = SCORE_ENTRY_EMPTY;
+  int8_t exact = 0;
+  return evaluate(Board.sideToMove, 0, -ROOT_WINDOW, ROOT_WINDOW, &exact);
+}
+
+double nanosecondsPerCall(int calls) {
+  volatile int sink = 0;
+  for (int i = 0; i < WARM_UP_CALLS; i++) sink = sink + evaluateAfresh();
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < calls; i++) sink = sink + evaluateAfresh();
+  auto spent = std::chrono::steady_clock::now() - start;
+  return std::chrono::duration<double, std::nano>(spent).count() / calls;
+}
+
+}  // namespace
+
+int runEvalCostCommand(int argc, char** argv) {
+  int calls = DEFAULT_CALLS;
+  if (argc >= 3) {
+    char* end = nullptr;
+    long value = std::strtol(argv[2], &end, 10);
+    if (end == argv[2] || *end != '\0' || value < 1 || value > MAX_CALLS) {
+      std::fprintf(stderr, "evalcost: CALLS must be 1..%d\n", MAX_CALLS);
+      return EXIT_BAD_ARGUMENT;
+    }
+    calls = static_cast<int>(value);
+  }
+  initBoardTables();
+  setPieceValues(false);
+  ScoreTable.entries = costScoreEntries;
+  ScoreTable.scoreEntries = COST_SCORE_ENTRIES;
+  std::vector<double> costs;
+  for (int i = 0; i < benchPositionCount(); i++) {
+    if (!setUpRoot(benchPositionFen(i))) continue;
+    double ns = nanosecondsPerCall(calls);
+    costs.push_back(ns);
+    std::printf("%2d %8.0f ns  %s\n", i + 1, ns, benchPositionFen(i));
+  }
+  if (costs.empty()) return 0;
+  double mean = 0;
+  for (double c : costs) mean += c;
+  mean /= static_cast<double>(costs.size());
+  std::sort(costs.begin(), costs.end());
+  size_t n = costs.size();
+  double median = n % 2 ? costs[n / 2] : (costs[n / 2 - 1] + costs[n / 2]) / 2;
+  std::printf("Median: %.0f ns\nMean: %.0f ns\n", median, mean);
+  return 0;
+}

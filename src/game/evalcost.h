@@ -1,0 +1,4 @@
+// `vostrel evalcost [CALLS]`: the time of one full evaluation on each bench position.
+#pragma once
+
+int runEvalCostCommand(int argc, char** argv);
