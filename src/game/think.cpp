@@ -169,8 +169,7 @@ void probeRootHashMove() {
 // Step 1. Everything a think starts from.
 void resetThinkState(int side, int mode) {
   SearchData& s = SearchState;
-  s.stopSearch = 0;
-  s.inputPending = 0;
+  clearThinkRecords();
   TimeControl.failLowActive = 0;
   TimeControl.timeExtended = 0;
   TimeControl.extensionCounter = 0;
@@ -178,29 +177,6 @@ void resetThinkState(int side, int mode) {
   s.pondering = static_cast<int8_t>(mode == THINK_PONDER || ProtocolState.analyzing);
   s.rootSide = static_cast<int8_t>(side);
   if (!s.pondering) Board.sideToMove = static_cast<int8_t>(side);
-  s.nodes = 0;
-  s.nextPoll = 0;
-  std::memset(s.extensions, 0, sizeof s.extensions);
-  std::memset(s.recaptureExtended, 0, sizeof s.recaptureExtended);
-  std::memset(s.nodeFlags, 0, sizeof s.nodeFlags);
-  std::memset(s.captureSquare, 0, sizeof s.captureSquare);
-  std::memset(s.checkCount, 0, sizeof s.checkCount);
-  std::memset(s.nullMoves, 0, sizeof s.nullMoves);
-  std::memset(s.materialBalance, 0, sizeof s.materialBalance);
-  std::memset(s.rootBonus, 0, sizeof s.rootBonus);
-  std::fill(&s.history[0][0], &s.history[0][0] + 2 * HISTORY_SIZE, HISTORY_START);
-  Board.lastTo = -1;
-  std::memset(s.pv, 0, sizeof s.pv);
-  std::memset(s.pvFlags, 0, sizeof s.pvFlags);
-  std::memset(s.pvLocks, 0, sizeof s.pvLocks);
-  std::memset(s.killer1, 0, sizeof s.killer1);
-  std::memset(s.killer2, 0, sizeof s.killer2);
-  std::memset(s.bestAtPly, 0, sizeof s.bestAtPly);
-  clearBookCandidates();
-  s.soundBookMove = 0;
-  s.ply = 1;
-  s.maxDepthReached = 0;
-  s.verifying = 0;
   s.bestMoveStable = 1;
   s.legalRootMoves = 0;
   s.rootMovesSearched = 0;
@@ -704,4 +680,33 @@ void think(int side, int mode) {
                         !(mode == THINK_PONDER && !ProtocolState.ponderHit);
   if (playsNow) finishThink(ctx);
   SearchState.searchDepth = 0;
+}
+
+void clearThinkRecords() {
+  SearchData& s = SearchState;
+  s.stopSearch = 0;
+  s.inputPending = 0;
+  s.nodes = 0;
+  s.nextPoll = 0;
+  std::memset(s.extensions, 0, sizeof s.extensions);
+  std::memset(s.recaptureExtended, 0, sizeof s.recaptureExtended);
+  std::memset(s.nodeFlags, 0, sizeof s.nodeFlags);
+  std::memset(s.captureSquare, 0, sizeof s.captureSquare);
+  std::memset(s.checkCount, 0, sizeof s.checkCount);
+  std::memset(s.nullMoves, 0, sizeof s.nullMoves);
+  std::memset(s.materialBalance, 0, sizeof s.materialBalance);
+  std::memset(s.rootBonus, 0, sizeof s.rootBonus);
+  std::fill(&s.history[0][0], &s.history[0][0] + 2 * HISTORY_SIZE, HISTORY_START);
+  Board.lastTo = -1;
+  std::memset(s.pv, 0, sizeof s.pv);
+  std::memset(s.pvFlags, 0, sizeof s.pvFlags);
+  std::memset(s.pvLocks, 0, sizeof s.pvLocks);
+  std::memset(s.killer1, 0, sizeof s.killer1);
+  std::memset(s.killer2, 0, sizeof s.killer2);
+  std::memset(s.bestAtPly, 0, sizeof s.bestAtPly);
+  clearBookCandidates();
+  s.soundBookMove = 0;
+  s.ply = 1;
+  s.maxDepthReached = 0;
+  s.verifying = 0;
 }

@@ -8,3 +8,6 @@ constexpr int THINK_BOOKINFO = 3;
 
 void think(int side, int mode);
 void preparePhaseState();
+// The per-think tables and counters (per-ply arrays, history, killers, pv, book candidates, node
+// count) as every think starts from them; a new game resets them too.
+void clearThinkRecords();

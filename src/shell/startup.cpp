@@ -57,8 +57,6 @@ constexpr int8_t MAX_DEPTH_LIMIT = 48;
 constexpr int32_t START_SECONDS_PER_MOVE = 5;
 constexpr int32_t START_CLOCK = 5;  // recomputed by the think driver before use
 constexpr int32_t SETBOARD_CLOCK = 999999900;  // overwritten by the budget before it is used
-constexpr int16_t EMPTY_HISTORY_SCORE = -32000;
-constexpr int8_t NO_LAST_TO = -1;
 
 // The wording of the command-line messages (0x81 = u umlaut, 0x84 = a umlaut).
 constexpr const char* HASH_TOO_SMALL = "Wert f\x81r Hashtabelle (%7ld) ist zu klein!!\n";
@@ -134,50 +132,11 @@ void shutDown() {
   freeTables();
 }
 
-// The per-think tables of the search and the think driver, as a think starts with them.
-void clearSearchRecords() {
-  SearchData& s = SearchState;
-  s.nodes = 0;
-  s.nextPoll = 0;
-  for (int p = 0; p < MAX_PLY; ++p) {
-    s.extensions[p] = 0;
-    s.recaptureExtended[p] = 0;
-    s.nodeFlags[p] = 0;
-    s.captureSquare[p] = 0;
-    s.checkCount[p] = 0;
-    s.nullMoves[p] = 0;
-    s.materialBalance[p] = 0;
-    s.bestAtPly[p] = 0;
-    s.killer1[p] = 0;
-    s.killer2[p] = 0;
-    s.rootBonus[p] = 0;
-    s.pv[p] = 0;
-    s.pvFlags[p] = 0;
-    s.pvLocks[p] = 0;
-  }
-  for (int side = WHITE; side <= BLACK; ++side) {
-    for (int code = 0; code < HISTORY_SIZE; ++code) s.history[side][code] = EMPTY_HISTORY_SCORE;
-  }
-  s.stopSearch = 0;
-  s.inputPending = 0;
-  s.ply = 1;
-  Board.lastTo = NO_LAST_TO;
-  Book.candidateCount = 0;
-  for (BookCandidate& candidate : Book.bookCandidate) candidate = BookCandidate{};
-}
-
-// In fritz mode a new game keeps the hash tables' contents and only forgets their ages.
-void resetHashAges() {
-  const uint64_t entries = uint64_t{HashTable.hashMask} + 1;
-  for (int side = WHITE; side <= BLACK; ++side) {
-    if (HashTable.table[side] == nullptr) continue;
-    for (uint64_t i = 0; i < entries; ++i) HashTable.table[side][i].age = 0;
-  }
-}
-
+// A new game's tables: cleared, with the learned records loaded again; in fritz mode the hash
+// tables keep their contents and only forget their ages.
 void resetPositionTables() {
   if (ProtocolState.fritzMode) {
-    resetHashAges();
+    clearHashAges();
     return;
   }
   clearHashTables();
@@ -262,7 +221,7 @@ void newGame() {
   // Step 4.
   setPieceValues((EngineSettings.styleFlags & STYLE_KNOWLEDGE_OFF) != 0);
   // Step 5.
-  clearSearchRecords();
+  clearThinkRecords();
   // Step 6. epSquare 0 also reads as "none".
   Board.epSquare = 0;
   SearchState.nodes = 0;
