@@ -8,16 +8,21 @@ namespace {
 constexpr uint64_t MILLISECONDS_PER_SECOND = 1000;
 constexpr uint64_t NANOSECONDS_PER_MILLISECOND = 1000000;
 
-}  // namespace
-
-// Milliseconds of a monotonic clock, wrapping at 2^32 like a 32-bit tick counter. Callers only
-// take differences, so the arbitrary start does not matter.
-uint32_t tickCount() {
+uint64_t monotonicMilliseconds() {
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);
-  const uint64_t milliseconds = static_cast<uint64_t>(now.tv_sec) * MILLISECONDS_PER_SECOND +
-                                static_cast<uint64_t>(now.tv_nsec) / NANOSECONDS_PER_MILLISECOND;
-  return static_cast<uint32_t>(milliseconds);
+  return static_cast<uint64_t>(now.tv_sec) * MILLISECONDS_PER_SECOND +
+         static_cast<uint64_t>(now.tv_nsec) / NANOSECONDS_PER_MILLISECOND;
 }
+
+// Taken when the program starts, so the 32-bit count runs from 0 and wraps only after 49.7 days of
+// running: a count taken since boot could wrap in the middle of a think on a machine that has been
+// up for weeks, and the think would then never see its time run out.
+const uint64_t programStart = monotonicMilliseconds();
+
+}  // namespace
+
+// Milliseconds since the program started, as a 32-bit tick counter.
+uint32_t tickCount() { return static_cast<uint32_t>(monotonicMilliseconds() - programStart); }
 
 long calendarSeconds() { return static_cast<long>(std::time(nullptr)); }

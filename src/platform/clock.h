@@ -2,5 +2,5 @@
 #pragma once
 #include <cstdint>
 
-uint32_t tickCount();       // milliseconds from an arbitrary start, monotonic
+uint32_t tickCount();       // milliseconds since the program started, monotonic
 long calendarSeconds();     // seconds since the epoch

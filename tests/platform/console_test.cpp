@@ -32,4 +32,7 @@ TEST(Clock, TicksInMilliseconds) {
   EXPECT_GT(calendarSeconds(), 1600000000L);
 }
 
+// The count starts with the program, far from the 32-bit wrap, whatever the machine's uptime.
+TEST(Clock, TicksCountFromTheProgramStart) { EXPECT_LT(tickCount(), 3600u * 1000u); }
+
 }  // namespace
