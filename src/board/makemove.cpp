@@ -267,6 +267,9 @@ void makeMove(int side, const Move& move) {
   record.pawnHashKey = Board.pawnHashKey;
   record.moveCode = moveCodeOf(f, t);
   record.flags = flags;
+  // The think driver marks its own book moves after making them; any other move must not show a
+  // mark that an earlier game or a taken-back move left in this record.
+  record.bookMark = 0;
   Board.epSquare = -1;
   Board.lastTo = static_cast<int8_t>(t);
   if (flags & QUIET) {

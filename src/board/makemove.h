@@ -7,7 +7,7 @@
 // One record per move made (game and search moves alike), 48 bytes:
 //   offset  0 uint16 moveCode          makeMove
 //   offset  2 int16  score             think driver (engine's moves)
-//   offset  4 int16  bookMark          think driver: 1 = book move
+//   offset  4 int16  bookMark          makeMove clears it, think driver: 1 = book move
 //   offset  6 int8   depth             think driver: iteration reached
 //   offset  8 int32  timeUsed          think driver, centiseconds
 //   offset 12 int8   capturedPiece     0 none, 1 for en passant

@@ -162,6 +162,16 @@ TEST(MakeMove, EnPassantRecordAndSquareMoves) {
   expectSameBoard(before, Board);
 }
 
+// The book is consulted while one of the last two moves was a book move: the record of an
+// opponent's move must not carry a mark from an earlier game played to the same length.
+TEST(MakeMove, RecordStartsWithoutBookMark) {
+  setUpInitialPosition();
+  GameHistory[1].bookMark = 1;
+  makeMove(WHITE, Move{E2, E4, 0, QUIET});
+  EXPECT_EQ(GameHistory[1].bookMark, 0);
+  unmakeMove(WHITE, Move{E2, E4, 0, QUIET});
+}
+
 TEST(MakeMove, TakeBackMoveFlipsSideAndRestores) {
   setUpInitialPosition();
   BoardData before = Board;
