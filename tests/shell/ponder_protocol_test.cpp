@@ -383,6 +383,24 @@ TEST_F(PonderProtocol, AnalysisStatusOnlyFromDepthSeven) {
   std::cout << "quit during analysis: process ended after " << seconds * 1000 << " ms\n";
 }
 
+// A burst of "." lines: each is answered once, and handling them never nests deeper than one
+// line (a chain of nested runs, one per waiting line, used to exhaust the stack).
+TEST_F(PonderProtocol, BurstOfStatusRequestsIsAnsweredLineByLine) {
+  constexpr int REQUESTS = 3000;
+  send("analyze");
+  awaitThinking(7);
+  std::string burst;
+  for (int i = 0; i < REQUESTS; ++i) burst += ".\n";
+  ASSERT_TRUE(engine_->writeRaw(burst + "quit\n"));
+  const std::string rest = engine_->readToEnd(MOVE_TIMEOUT);
+  int answers = 0;
+  for (size_t at = rest.find("stat01:"); at != std::string::npos; at = rest.find("stat01:", at + 1)) answers += 1;
+  EXPECT_EQ(answers, REQUESTS);
+  const ExitResult exit = engine_->waitForExit(MOVE_TIMEOUT);
+  EXPECT_TRUE(exit.exited && exit.status == 0) << "signal " << exit.signal;
+  ended_ = true;
+}
+
 TEST_F(PonderProtocol, AnalyzeWhileAnalysingChangesNothing) {
   send("analyze");
   const Thinking before = awaitThinking(7);
