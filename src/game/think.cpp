@@ -643,6 +643,8 @@ void think(int side, int mode) {
   // A search needs the game record to have room and one king of each colour.
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(side)) {
     SearchState.searchDepth = 0;
+    // No move is played, so there is no reply to ponder on either.
+    if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
     return;
   }
   RootContext ctx{};

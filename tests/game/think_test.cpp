@@ -119,9 +119,11 @@ TEST(ThinkTest, ImpossiblePositionsAndAFullGameRecordAreNotSearched) {
   ASSERT_TRUE(startThinkPosition("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"));
   Board.gameCount = GAME_MOVE_LIMIT;
   Board.lastIrreversible = GAME_MOVE_LIMIT;
+  ProtocolState.ponderMove = 0x0C1C;  // left by an earlier think: no move is played, so no ponder
   EXPECT_EQ(runThinkQuietly(WHITE, THINK_MOVE), "");
   EXPECT_EQ(Board.gameCount, GAME_MOVE_LIMIT);
   EXPECT_EQ(SearchState.searchDepth, 0);
+  EXPECT_EQ(ProtocolState.ponderMove, 0);
 }
 
 TEST(ThinkTest, RootMoveRepeatingThePositionTwiceScoresADraw) {
