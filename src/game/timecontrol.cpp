@@ -60,6 +60,13 @@ constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only whe
 constexpr int64_t NO_RESERVE_CLOCK = 1300;         // at or below this there is no reserve
 constexpr int64_t RESERVE_BUDGET_FACTOR = 4;       // reserve at most 4 R
 
+// ---- Safety margin on the engine's clock ----
+// The interface's clock runs from the moment it sends the move until our answer arrives: the poll
+// interval, the last steps of the think and the pipe all come on top of the budget. A budget equal
+// to the clock ("st", one move per period) would lose on time.
+constexpr int64_t CLOCK_SAFETY_MARGIN = 10;        // centiseconds kept back from the clock
+constexpr int64_t CLOCK_SAFETY_SHARE = 4;          // but never more than a quarter of it
+
 // ---- Fixed depth ----
 constexpr int DEPTH_LIMIT_OFFSET = 2;              // "sd N" completes iteration N + 2
 
@@ -361,6 +368,8 @@ void computeTimeBudget() {
   }
   tc.maxTime = toClock(r + tc.reserveTime);
   tc.Responsetime = toClock(r);
+  keepWithinClock();
+  r = tc.Responsetime;
 
   // Step 9. Log.
   if (SearchState.pondering) {
@@ -369,6 +378,17 @@ void computeTimeBudget() {
   } else {
     logPrintf("Vostrel will use about %ld centiseconds to think about his next move.\n", static_cast<long>(r));
   }
+}
+
+void keepWithinClock() {
+  TimeControlData& tc = TimeControl;
+  if (!tc.clockRunning || ProtocolState.analyzing) return;
+  const int64_t clock = tc.TimeC[SearchState.rootSide];
+  const int64_t limit = std::max<int64_t>(clock - std::min(CLOCK_SAFETY_MARGIN, clock / CLOCK_SAFETY_SHARE), 0);
+  if (tc.Responsetime > limit) tc.Responsetime = toClock(limit);
+  const int64_t room = limit - tc.Responsetime;
+  if (tc.reserveTime > room) tc.reserveTime = toClock(room);
+  if (tc.maxTime > limit) tc.maxTime = toClock(limit);
 }
 
 int timeIsUp() {

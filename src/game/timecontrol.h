@@ -46,6 +46,9 @@ void startThinkClock();
 // Per-think budget (start of modes THINK_MOVE and THINK_PONDER). Reads SearchState.rootSide,
 // SearchState.pondering, EvalState.gamePhase and the queens of Board.typeCount.
 void computeTimeBudget();
+// The budget, the reserve and maxTime end a little before the engine's clock runs out (when a
+// clock applies): part of computeTimeBudget, and again after a ponder hit lengthens the budget.
+void keepWithinClock();
 // The stop test of the search, to be called right after pollInput(1): 1 when the search must
 // stop now (stopSearch is then set). Waiting input and the clock count only past depth 3.
 int timeIsUp();

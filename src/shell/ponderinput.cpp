@@ -158,6 +158,7 @@ void acceptPonderHit(const char* word) {
     target += HIT_BONUS_STEP;
   }
   TimeControl.Responsetime = target;
+  keepWithinClock();
 
   // The expected move stands on the board, so its mover owns the to-square.
   const int mover = Board.colorAt[moveCodeTo(ProtocolState.ponderMove)];

@@ -85,6 +85,13 @@ TEST_F(TimeBudgetTest, ShortClocksUseFixedSharesAndTheIncrement) {
   // A small budget on a comfortable clock gets a second more (9000 / 28 / ... below 400).
   budgetFor(0, 5, 0, 9000, 9000, 1);
   EXPECT_EQ(TimeControl.Responsetime, 9000 / 28 + 100);
+  // 1.6 s left against an opponent with almost nothing: the lead bonus would spend 1.52 s of it;
+  // the budget keeps 0.1 s of the clock back.
+  budgetFor(0, 5, 0, 160, 0, 0);
+  EXPECT_EQ(TimeControl.Responsetime, 150);
+  // With next to nothing left, a quarter of the clock is kept back.
+  budgetFor(1, 5, 0, 20, 20, 0);
+  EXPECT_EQ(TimeControl.Responsetime, 15);
 }
 
 TEST_F(TimeBudgetTest, PeriodSharesTheClockByMovesLeft) {
@@ -127,7 +134,7 @@ TEST_F(TimeBudgetTest, OpponentsClockShiftsTheBudget) {
   EXPECT_EQ(TimeControl.Responsetime, 100 + 150 + 100);
   // A budget above 4000 with a lead: +100 twice.
   budgetFor(1, 5, 0, 30000, 1000, 0);
-  EXPECT_EQ(TimeControl.Responsetime, 30000);  // one move per period: no comparison
+  EXPECT_EQ(TimeControl.Responsetime, 30000 - 10);  // one move per period: no comparison, the whole clock but 0.1 s
   budgetFor(40, 5, 0, 30000, 1000, 2);
   TimeControl.movesToGo[WHITE] = 2;
   computeTimeBudget();
@@ -142,9 +149,10 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
   vostrel_test::setFixedTime(10);
   TimeControl.timeCmd = TimeControl.otimCmd = 0;
   computeTimeBudget();
-  EXPECT_EQ(TimeControl.Responsetime, 1000);
+  // The move must arrive within the 10 seconds: the search aims 0.1 s short of them.
+  EXPECT_EQ(TimeControl.Responsetime, 990);
   EXPECT_EQ(TimeControl.reserveTime, 0);
-  EXPECT_EQ(TimeControl.maxTime, 1000);
+  EXPECT_EQ(TimeControl.maxTime, 990);
   EXPECT_EQ(TimeControl.TimeC[BLACK], 1000);
 
   setFixedDepthControl(6);
@@ -161,7 +169,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
   EXPECT_EQ(TimeControl.Responsetime, ANALYSIS_RESPONSE_TIME);
   ProtocolState.analyzing = 0;
   computeTimeBudget();
-  EXPECT_EQ(TimeControl.Responsetime, 500);
+  EXPECT_EQ(TimeControl.Responsetime, 490);
 
   // Pondering keeps the engine's own clock bookkeeping instead of the interface's report.
   vostrel_test::setLevel(0, 5, 0, 30000, 30000);
@@ -175,7 +183,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
 TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
   vostrel_test::setFixedTime(10);
   computeTimeBudget();
-  TimeControl.elapsed = 1000;
+  TimeControl.elapsed = 990;
   SearchState.searchDepth = 3;
   SearchState.inputPending = 1;
   EXPECT_EQ(timeIsUp(), 0);  // the first iterations always complete
@@ -185,10 +193,10 @@ TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
   EXPECT_EQ(SearchState.stopSearch, 1);
 
   SearchState.stopSearch = 0;
-  TimeControl.elapsed = 999;
+  TimeControl.elapsed = 989;
   SearchState.searchDepth = 6;
   EXPECT_EQ(timeIsUp(), 0);
-  TimeControl.elapsed = 1000;
+  TimeControl.elapsed = 990;
   EXPECT_EQ(timeIsUp(), 1);
 
   // With a reserve, up to depth 5 and after a fail low the search runs on to maxTime.

@@ -48,6 +48,7 @@ class PonderInput : public testing::Test {
     TimeControl.clockRunning = 1;
     TimeControl.depthLimit = 48;
     TimeControl.Responsetime = 1000;
+    TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 60000;
     TimeControl.movesPerPeriod = 40;
     EngineSettings.logEnabled = 0;
   }
@@ -75,6 +76,13 @@ TEST_F(PonderInput, PonderHitLengthensTheTargetTimeByItsSize) {
     EXPECT_EQ(SearchState.pondering, 0);  // the search goes on as the engine's own
     EXPECT_EQ(SearchState.inputPending, 0);
   }
+  // The lengthened budget still ends 0.1 s before the engine's clock: "st 2" gets no more than
+  // its 2 seconds, whenever the hit comes.
+  SetUp();
+  TimeControl.TimeC[WHITE] = 200;
+  TimeControl.Responsetime = 190;
+  handle("e7e5\n");
+  EXPECT_EQ(TimeControl.Responsetime, 190);
 }
 
 TEST_F(PonderInput, PonderHitConsumesTheMoveOnlyAndLeavesLaterLines) {
