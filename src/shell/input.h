@@ -15,6 +15,8 @@ struct InputData {
   int8_t endOfInput;                    // standard input has ended (or failed); no more reads
   int8_t droppingLineRest;              // a line was cut because CBuf filled up: the bytes read
                                         // next are dropped up to and including its line feed
+  int8_t handlerRuns;                   // runs of the while-searching handler under way: the outer
+                                        // one and at most one nested through a "." that polls
 };
 extern InputData Input;
 

@@ -61,10 +61,6 @@ struct LineWords {
   int count;
 };
 
-// Runs of the handler under way: the outer one, and at most one nested run started by a "."
-// that polls fully. A longer chain would grow the stack with every "." line waiting.
-int handlerRuns = 0;
-
 // How a run goes on after one word.
 enum class Next {
   word,       // the next word of the line
@@ -135,8 +131,9 @@ void printAnalysisStatus(bool wordsFollow) {
   const uint64_t nodes = SearchState.nodes;
   // A full poll may handle a further waiting line in a nested run. That run may read more input
   // into CBuf, so it is only allowed when nothing of this line can still have to go back there,
-  // and only from the outer run: the lines after a nested "." wait for the next poll.
-  pollInput(wordsFollow || handlerRuns > 1 ? POLL_ELAPSED_ONLY : POLL_FULL);
+  // and only from the outer run: the lines after a nested "." wait for the next poll (a chain of
+  // nested runs would grow the stack with every "." line waiting).
+  pollInput(wordsFollow || Input.handlerRuns > 1 ? POLL_ELAPSED_ONLY : POLL_FULL);
   sendLine("stat01: %ld %llu %d %d %d \n", static_cast<long>(TimeControl.elapsed),
            static_cast<unsigned long long>(nodes * SHOWN_NODES_FACTOR),
            SearchState.searchDepth + SHOWN_DEPTH_OFFSET,
@@ -278,10 +275,10 @@ bool executeLine(const LineWords& words) {
 // been asked to stop.
 void handleInputWhileSearching() {
   struct RunCount {
-    RunCount() { handlerRuns += 1; }
-    ~RunCount() { handlerRuns -= 1; }
+    RunCount() { Input.handlerRuns += 1; }
+    ~RunCount() { Input.handlerRuns -= 1; }
   } run;
-  assert(handlerRuns <= 2);
+  assert(Input.handlerRuns <= 2);
   LineWords words;
   for (;;) {
     if (!readWords(words)) return;
