@@ -18,5 +18,7 @@ constexpr int16_t FORCE_THINKING_LINE = 32;
 void formatMove(int from, int to, int flags);
 int enterMove(char* text);
 uint16_t parseMoveCode(const char* text, int side);
+// Square of a text that starts with a file a-h and a rank 1-8 (e3 = 20); -1 for anything else.
+int parseSquareText(const char* text);
 void printThinking(int score, const uint16_t* pv, int kind);
 void printEngineMove(int square);
