@@ -6,8 +6,16 @@
 constexpr int8_t NO_FILE = -1;  // "no file" for firstPawnFile, lastPawnFile and rookFile
 constexpr int MAX_PIECE_RECORDS = 16;
 
+// Game phases (EvalState.gamePhase), set from the piece material of both sides.
+constexpr int PHASE_UNKNOWN = -1;           // before the first evaluation of a game
+constexpr int PHASE_OPENING = 0;
+constexpr int PHASE_EARLY_MIDDLEGAME = 1;
+constexpr int PHASE_LATE_MIDDLEGAME = 2;
+constexpr int PHASE_ENDGAME = 3;
+constexpr int PHASE_COUNT = 4;
+
 struct EvalData {
-  // Game phase (computeGamePhase): 0 opening .. 3 endgame, -1 before the first evaluation.
+  // Game phase (computeGamePhase): PHASE_OPENING .. PHASE_ENDGAME, PHASE_UNKNOWN before the first evaluation.
   int16_t totalPieceMaterial;
   int8_t gamePhase;
   int8_t evalSide;              // the colour evaluate was called for ("the side to move")

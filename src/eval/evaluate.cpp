@@ -26,13 +26,9 @@
 namespace {
 
 // ---- Game phase: total piece material of both sides (pawns not counted)
-constexpr int OPENING_MATERIAL = 5300;  // above: phase 0
-constexpr int MIDDLEGAME_MATERIAL = 4200;  // 4200..5300: phase 1
-constexpr int ENDGAME_MATERIAL = 1770;  // 1770..4199: phase 2; below: phase 3 (endgame)
-constexpr int PHASE_OPENING = 0;
-constexpr int PHASE_EARLY_MIDDLEGAME = 1;
-constexpr int PHASE_LATE_MIDDLEGAME = 2;
-constexpr int PHASE_ENDGAME = 3;
+constexpr int OPENING_MATERIAL = 5300;  // above: the opening
+constexpr int MIDDLEGAME_MATERIAL = 4200;  // 4200..5300: the early middlegame
+constexpr int ENDGAME_MATERIAL = 1770;  // 1770..4199: the late middlegame; below: the endgame
 
 // ---- Material-only answer
 constexpr int MATERIAL_ONLY_MINIMUM = 700;  // both sides together must have more

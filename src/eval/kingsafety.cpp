@@ -82,7 +82,7 @@ constexpr int XRAY_KING_PENALTY = 8;
 constexpr int CONTACT_PENALTY = 10;
 constexpr int LIGHT_ATTACK_PIECES = 2;       // piece count at which the weakness counts 1.5 times
 constexpr int WEAKNESS_HALF = -2;            // weakness enters the base halved and negated, truncated
-constexpr int BACK_RANK_PHASE = 2;           // the back-rank term applies from this gamePhase on
+constexpr int BACK_RANK_PHASE = PHASE_LATE_MIDDLEGAME;  // the back-rank term applies from this gamePhase on
 
 // ---- Weakness counts ----
 constexpr int ROOK_BESIDE_KING = 3;

@@ -32,8 +32,7 @@ constexpr int ADVANCED_LONE_PENALTY = 4;
 constexpr int ATTACKED_PAWN_PENALTY = 2;     // per enemy piece attacking the pawn
 constexpr int FIRST_HANGING_PENALTY = 6;     // the first hanging pawn of the side to move
 constexpr int PIECE_IN_FRONT_PENALTY = 3;    // a piece stands on the stop square
-constexpr int ENDGAME_PHASE = 3;
-constexpr int16_t hangingEqualPenalty[4] = {2, 2, 2, 2};  // by gamePhase
+constexpr int16_t hangingEqualPenalty[PHASE_COUNT] = {2, 2, 2, 2};  // by gamePhase
 // By (king distance + taxicab distance) / 2 between an underdefended pawn and the enemy king.
 constexpr int16_t kingProximity[16] = {-32, -16, -12, -8, -4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
@@ -79,7 +78,7 @@ void scoreContestedPawn(int colour, int s) {
       addTo(EvalState.threatScore[colour], -FIRST_HANGING_PENALTY);
     if (Board.pawnAttacks[enemy][s] == 0) ++EvalState.hangingPawns[colour];
   } else if (attackers == defenders && attackers > 0) {
-    assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= ENDGAME_PHASE);
+    assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= PHASE_ENDGAME);
     addTo(EvalState.threatScore[colour], -hangingEqualPenalty[EvalState.gamePhase]);
   }
 
@@ -139,7 +138,7 @@ void runPawnLoop(int colour, bool endgame) {
   }
 
   // Step 4. Many advanced, poorly defended pawns cost more as the game goes on.
-  const int phase = endgame ? ENDGAME_PHASE : EvalState.gamePhase;
+  const int phase = endgame ? PHASE_ENDGAME : EvalState.gamePhase;
   if (advanced > 0) addTo(score, -(advanced + 1) * phase * advanced);
 }
 

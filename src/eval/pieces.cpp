@@ -101,7 +101,7 @@ constexpr int NO_FILE_DISTANCE = 7;  // a file with own pawns in front of the pi
 constexpr int16_t pinWeightUndefended[8] = {0, 4, 8, 8, 14, 20, 30, 0};
 // By the relative rank of the own pawn in front of a rook.
 constexpr int blockedRookPenalty[8] = {0, 4, 4, 2, 1, 0, 0, 0};
-constexpr int exposurePenalty[4] = {7, 7, 7, 7};  // by gamePhase
+constexpr int exposurePenalty[PHASE_COUNT] = {7, 7, 7, 7};  // by gamePhase
 constexpr int MOVER_THREAT_PENALTY = 12;          // threatened piece of the side to move
 constexpr int PINNED_MINOR_PENALTY = 24;          // minor pinned to its king and hit by a pawn
 constexpr int ATTACKER_WEIGHT = 2;                // per attacker of a piece
@@ -115,7 +115,7 @@ constexpr int BLACK_OUTPOST_NEAR_LIMIT = 35;
 constexpr int OUTPOST_PAWN_FACTOR = 3;
 constexpr int OUTPOST_PIECE_FACTOR = 2;
 constexpr int OUTPOST_CONTESTED_FACTOR = 2;
-constexpr int EARLY_PHASE_LIMIT = 2;              // the c-pawn rule applies below this gamePhase
+constexpr int EARLY_PHASE_LIMIT = PHASE_LATE_MIDDLEGAME;  // the c-pawn rule applies below this gamePhase
 constexpr int KNIGHT_BLOCKS_C_PAWN = 4;
 constexpr int KNIGHT_BLOCKS_C_PAWN_D5 = 7;
 constexpr int PAWN_SUPPORT_BONUS = 2;
@@ -442,7 +442,7 @@ int16_t pieceSafety(int s, int type) {
       }
       // Step 5. A battery behind the piece counts as one more defender.
       if (EvalState.batteryInfo[s] != 0) defenders += 1;
-      assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= 3);
+      assert(EvalState.gamePhase >= PHASE_OPENING && EvalState.gamePhase <= PHASE_ENDGAME);
       const int exposure = exposurePenalty[EvalState.gamePhase];
       if (!pawnDefended) {
         if (attackers > defenders && !threatened) {

@@ -84,8 +84,8 @@ constexpr int CHECK_ORDER_BONUS = 500;
 constexpr int REVERSE_MOVE_PENALTY = 5;         // taking back the engine's own last move
 constexpr int SPECIAL_MOVE_BONUS = 50;
 constexpr int EARLY_PIECE_PENALTY = 5;          // queen in the opening, king before the endgame
-constexpr int QUEEN_EARLY_PHASE = 1;            // gamePhase below this
-constexpr int KING_EARLY_PHASE = 2;
+constexpr int QUEEN_EARLY_PHASE = PHASE_EARLY_MIDDLEGAME;  // gamePhase below this
+constexpr int KING_EARLY_PHASE = PHASE_LATE_MIDDLEGAME;
 constexpr int MIN_GAME_COUNT_FOR_REVERSE = 3;
 
 // Positions with a preferred root move, identified by hashLock.

@@ -128,14 +128,14 @@ int32_t toClock(int64_t value) {
 // Time mode 1: a share of the remaining time by game phase, fixed shares on a short clock.
 int64_t wholeGameBudget(int64_t t, int phase, int opponent) {
   int64_t r;
-  if (phase == 3) {
+  if (phase == PHASE_ENDGAME) {
     r = t < ENDGAME_SHORT_CLOCK ? t / ENDGAME_DIVISOR_SHORT : t / ENDGAME_DIVISOR;
-  } else if (phase == 2) {
+  } else if (phase == PHASE_LATE_MIDDLEGAME) {
     const bool opponentQueen = Board.typeCount[opponent][QUEEN] > 0;
     r = t >= ENDGAME_SHORT_CLOCK && opponentQueen ? t / LATE_MIDDLEGAME_DIVISOR_QUEEN : t / LATE_MIDDLEGAME_DIVISOR;
   } else {
     r = t / OPENING_DIVISOR;
-    if (phase == 0) r += r / OPENING_BONUS_DIVISOR;
+    if (phase == PHASE_OPENING) r += r / OPENING_BONUS_DIVISOR;
   }
   if (t <= SHORT_CLOCK_1) {
     r = t / SHORT_DIVISOR_1;
@@ -162,8 +162,8 @@ void logWholeGameBudget(int64_t t, int64_t o, int64_t r) {
 int64_t periodBudget(int64_t t, int phase, int movesLeft) {
   if (movesLeft == 1) return t / LAST_MOVE_DIVISOR;
   int64_t r = t / movesLeft;
-  if (phase == 1) r += r / PHASE1_BONUS_DIVISOR;
-  if (phase == 0) r += r / PHASE0_BONUS_DIVISOR;
+  if (phase == PHASE_EARLY_MIDDLEGAME) r += r / PHASE1_BONUS_DIVISOR;
+  if (phase == PHASE_OPENING) r += r / PHASE0_BONUS_DIVISOR;
   return r;
 }
 

@@ -205,7 +205,7 @@ int initEngine() {
 
 void newGame() {
   // Step 1.
-  EvalState.gamePhase = -1;
+  EvalState.gamePhase = PHASE_UNKNOWN;
   Board.epSquare = -1;
   // Step 2.
   HashTable.hashAge = 0;
