@@ -39,7 +39,7 @@ constexpr int SCOUT_WIDTH = 11;                 // scout window (alpha, alpha + 
 constexpr int FAIL_HIGH_STEP = 80;              // first re-search after a fail high: score + 80
 constexpr int SCOUT_RESEARCH_STEP = 100;        // scout fail high re-searched up to score + 100
 constexpr int ROOT_FLOOR_MARGIN = 75;           // rootFloor = score - 75
-constexpr int FIRST_LINE_BONUS = 30;            // kind-0 line shows alpha + 30 (the last best)
+constexpr int FIRST_LINE_BONUS = 30;            // the iteration-start line shows alpha + 30 (the last best)
 constexpr int MATE_FOUND = 9001;                // no further iteration at or above this
 constexpr int HOPELESS = -9997;                 // below this the iterations stop
 constexpr int ILLEGAL_MOVE_BASE = 10000;        // an illegal root move scores ply - 10000
@@ -372,7 +372,7 @@ void acceptBestMove(RootContext& ctx, int index, int score) {
   ctx.bestIndex = index;
   readPvFromHash(SearchState.rootSide ^ 1, PV_READ_START);
   if (SearchState.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
-  printThinking(score, SearchState.pv, 5);
+  printThinking(score, SearchState.pv, LINE_NEW_BEST);
 }
 
 // The first root move: full-window re-searches after a fail high or a fail low.
@@ -385,21 +385,21 @@ void searchFirstRootMove(RootContext& ctx, int index) {
   if (s.stopSearch) {
     score = s.rootScore;
   } else if (score >= ctx.beta) {
-    printThinking(score, s.pv, 3);
+    printThinking(score, s.pv, LINE_FAIL_HIGH);
     const int raisedBeta = std::min(score + FAIL_HIGH_STEP, FULL_WINDOW);
     const int again = searchAfterRootMove(index, depth, score - 1, raisedBeta, 0);
     if (!s.stopSearch) {
       score = again;
       if (again >= raisedBeta) {
-        printThinking(again, s.pv, 4);
+        printThinking(again, s.pv, LINE_FAIL_HIGH_AGAIN);
         const int open = searchAfterRootMove(index, depth, again - 1, FULL_WINDOW, 0);
         if (!s.stopSearch) score = std::max(open, again);
       }
     }
   } else if (score <= ctx.alpha) {
     noteRootFailLow();
-    printThinking(score, s.pv, 1);
-    pollInput(2);
+    printThinking(score, s.pv, LINE_FAIL_LOW);
+    pollInput(POLL_ELAPSED_ONLY);
     const int again = searchAfterRootMove(index, depth, -FULL_WINDOW, score + 1, 0);
     if (!s.stopSearch) score = again;
   }
@@ -424,7 +424,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
     return;
   }
-  printThinking(scout, s.pv, 4);
+  printThinking(scout, s.pv, LINE_FAIL_HIGH_AGAIN);
   int score;
   if (scout < MATE_RANGE) {
     score = searchAfterRootMove(index, depth, scout - 1, scout + SCOUT_RESEARCH_STEP, 0);
@@ -440,7 +440,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
   } else {
     move.score = static_cast<int16_t>(score);
-    printThinking(alpha, s.pv, 5);
+    printThinking(alpha, s.pv, LINE_NEW_BEST);
   }
 }
 
@@ -467,7 +467,7 @@ void searchRootMove(RootContext& ctx, int i) {
   if (reversesOwnLastMove(move)) s.rootBonus[1] -= REVERSE_MOVE_PENALTY;
   if (codeOf(move) == ctx.specialMove) s.rootBonus[1] += SPECIAL_MOVE_BONUS;
   s.plyLimit = static_cast<int8_t>(s.searchDepth + PLY_LIMIT_MARGIN);
-  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
+  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, LINE_ITERATION_START);
   if (s.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) s.rootBonus[1] -= EARLY_PIECE_PENALTY;
   s.nodes += 1;
   if (i == 0) {
@@ -482,7 +482,7 @@ void searchRootMove(RootContext& ctx, int i) {
   }
   unmakeMove(side, move);
   assert(boardIsOk());
-  pollInput(2);
+  pollInput(POLL_ELAPSED_ONLY);
   if (s.searchDepth >= TIME_RULES_MIN_DEPTH) applyRootMoveTimeRules(i, move.score, move.to, ctx.targetCount[move.to]);
 }
 
@@ -543,7 +543,7 @@ void deepen(RootContext& ctx) {
     // Step 11.5.
     if (!s.stopSearch) storeHash(s.rootSide, bestScore, s.searchDepth, best.from, best.to, 0, BOUND_EXACT);
     // Step 11.6.
-    pollInput(2);
+    pollInput(POLL_ELAPSED_ONLY);
     if (s.inputPending || s.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
         !clockAllowsNextIteration()) {
       s.stopSearch = 1;
@@ -566,10 +566,10 @@ void deepen(RootContext& ctx) {
 void playMove(const RootContext& ctx, Move& best, int score) {
   if (learningConditionsHold(score, ctx.preSearchBest, ctx.phaseAtStart)) writeLearning(score, codeOf(best));
   makeMove(SearchState.rootSide, best);
-  printThinking(score, SearchState.pv, 7);
+  printThinking(score, SearchState.pv, LINE_FINAL);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
     Notation.thinkingPrinted = FORCE_THINKING_LINE;
-    printThinking(score, SearchState.pv, 7);
+    printThinking(score, SearchState.pv, LINE_FINAL);
   }
   formatMove(best.from, best.to, best.flags & MOVE_TEXT_FLAG_MASK);
   printEngineMove(best.to);
@@ -597,7 +597,7 @@ void finishThink(RootContext& ctx) {
     protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
     if ((best.flags & PROMOTION) || protocol.fritzMode) protocol.ponderMove = 0;
   } else {
-    pollInput(2);
+    pollInput(POLL_ELAPSED_ONLY);
   }
   // Step 14.
   const int legal = s.legalRootMoves;

@@ -22,9 +22,6 @@
 
 namespace {
 
-// ---- Poll and time
-constexpr int POLL_FULL = 1;            // pollInput mode of the searches
-
 // ---- Draws
 constexpr int FIFTY_MOVE_PLIES = 99;    // more plies than this without pawn move or capture
 constexpr int REPETITION_FIRST_BACK = 3;

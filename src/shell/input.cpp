@@ -27,7 +27,6 @@ InputData Input;
 namespace {
 
 // Polling.
-constexpr int POLL_ELAPSED_ONLY = 2;          // pollInput mode of the think driver
 constexpr uint64_t POLL_INTERVAL_NODES = 25000;
 constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
 

@@ -50,8 +50,8 @@ constexpr int SHOWN_DEPTH_OFFSET = 2;        // iterations are counted from the 
 constexpr int QUIET_DEPTH = 4;               // shallower lines are shown only for mate scores
 constexpr int LOGGED_DEPTH = 3;              // deeper marked lines go to the log
 constexpr int FRITZ_MATE_SHIFT = 22767;      // moves mate scores near +-32767
-constexpr int FIRST_MARKED_KIND = 1;
-constexpr int LAST_MARKED_KIND = 7;
+constexpr int FIRST_MARKED_KIND = LINE_FAIL_LOW;
+constexpr int LAST_MARKED_KIND = LINE_FINAL;
 
 char fileLetter(int square) { return static_cast<char>('a' + fileOf(square)); }
 char rankDigit(int square) { return static_cast<char>('1' + rankOf(square)); }

@@ -49,10 +49,6 @@ constexpr int SHOWN_DEPTH_OFFSET = 2;         // the interface counts two plies 
 constexpr int STAT_MIN_DEPTH = 5;             // "." answers from this iteration on
 constexpr uint64_t SHOWN_NODES_FACTOR = 2;    // the interface is shown twice the node counter
 
-// ---- Polling ----
-constexpr int POLL_FULL = 1;
-constexpr int POLL_ELAPSED_ONLY = 2;
-
 // One line and its words, owned by one run of the handler: a nested run (through ".") splits its
 // own line into the shared tokens, so every run keeps copies.
 struct LineWords {
