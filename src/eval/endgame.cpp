@@ -115,7 +115,7 @@ constexpr int KPK_PROMOTION_BASE = 18;
 constexpr int KPK_ROOK_PAWN_WEIGHT = 5;
 
 // ---- Pieces and pawns ----
-constexpr int LAZY_MARGIN = 75;
+constexpr int LAZY_MARGIN_ENDGAME = 75;    // the lazy cut of the endgame phase
 constexpr int PASSER_MARGIN_FACTOR = 3;     // widening per passer that no king catches
 constexpr int PASSER_MARGIN_PIECES = 3;     // ... while the defender has fewer pieces than this
 constexpr int EXCHANGE_THRESHOLD = 90;
@@ -452,14 +452,14 @@ bool findLazyBound(int side, int alpha, int beta, int16_t* bound) {
   const int estimate = static_cast<int16_t>(
       materialDifference(side) + (EvalState.pawnStructureScore[side] - EvalState.pawnStructureScore[opp]) +
       positionalDifference(side));
-  if (estimate - LAZY_MARGIN > beta) {
-    const int margin = widenLazyMargin(opp, estimate, LAZY_MARGIN, beta, true);
+  if (estimate - LAZY_MARGIN_ENDGAME > beta) {
+    const int margin = widenLazyMargin(opp, estimate, LAZY_MARGIN_ENDGAME, beta, true);
     if (estimate - margin <= beta) return false;
     *bound = static_cast<int16_t>(estimate - margin);
     return true;
   }
-  if (estimate + LAZY_MARGIN < alpha) {
-    const int margin = widenLazyMargin(side, estimate, LAZY_MARGIN, alpha, false);
+  if (estimate + LAZY_MARGIN_ENDGAME < alpha) {
+    const int margin = widenLazyMargin(side, estimate, LAZY_MARGIN_ENDGAME, alpha, false);
     if (estimate + margin >= alpha) return false;
     *bound = static_cast<int16_t>(estimate + margin);
     return true;

@@ -51,7 +51,7 @@ constexpr int EXCHANGE_SMALL_PENALTY = 75;
 constexpr int EXCHANGE_DIVISOR = 7;
 
 // ---- Lazy estimate
-constexpr int LAZY_MARGIN = 90;
+constexpr int LAZY_MARGIN_BEFORE_ENDGAME = 90;  // the lazy cut of the opening and middlegame phases
 constexpr int LAZY_FREE_DEPTH = 1;  // no lazy cut while searchDepth <= this
 constexpr int SHELTER_WEIGHT_NUM = 5;  // shelter value * 5 / 3
 constexpr int SHELTER_WEIGHT_DEN = 3;
@@ -255,14 +255,16 @@ bool cutLazily(int side, int matDiff, int alpha, int beta, Int16* bound) {
                              (e.kingAttackEstimate[side] - e.kingAttackEstimate[opp]) +
                              (e.balanceBonus[side] - e.balanceBonus[opp]) +
                              (e.positionalScore[side] - e.positionalScore[opp]));
-  if (toInt16(lazy - LAZY_MARGIN) > beta) {
-    const int margin = widenMarginForPassers(opp, LAZY_MARGIN, [&](int m) { return toInt16(lazy - m) > beta; });
+  if (toInt16(lazy - LAZY_MARGIN_BEFORE_ENDGAME) > beta) {
+    const int margin =
+        widenMarginForPassers(opp, LAZY_MARGIN_BEFORE_ENDGAME, [&](int m) { return toInt16(lazy - m) > beta; });
     if (toInt16(lazy - margin) > beta) {
       *bound = toInt16(lazy - margin);
       return true;
     }
-  } else if (toInt16(lazy + LAZY_MARGIN) < alpha) {
-    const int margin = widenMarginForPassers(side, LAZY_MARGIN, [&](int m) { return toInt16(lazy + m) < alpha; });
+  } else if (toInt16(lazy + LAZY_MARGIN_BEFORE_ENDGAME) < alpha) {
+    const int margin =
+        widenMarginForPassers(side, LAZY_MARGIN_BEFORE_ENDGAME, [&](int m) { return toInt16(lazy + m) < alpha; });
     if (toInt16(lazy + margin) < alpha) {
       *bound = toInt16(lazy + margin);
       return true;
