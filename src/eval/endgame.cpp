@@ -115,7 +115,7 @@ constexpr int KPK_PROMOTION_BASE = 18;
 constexpr int KPK_ROOK_PAWN_WEIGHT = 5;
 
 // ---- Pieces and pawns ----
-constexpr int LAZY_MARGIN_ENDGAME = 75;    // the lazy cut of the endgame phase
+constexpr int LAZY_MARGIN_ENDGAME = 75;      // the lazy cut of the endgame phase
 constexpr int PASSER_MARGIN_FACTOR = 3;     // widening per passer that no king catches
 constexpr int PASSER_MARGIN_PIECES = 3;     // ... while the defender has fewer pieces than this
 constexpr int EXCHANGE_THRESHOLD = 90;

@@ -22,10 +22,6 @@
 
 namespace {
 
-// ---- Draws
-constexpr int FIFTY_MOVE_PLIES = 99;    // more plies than this without pawn move or capture
-constexpr int REPETITION_FIRST_BACK = 3;
-
 // ---- Score landmarks
 constexpr int MATE_DISTANCE_LIMIT = 9998;
 constexpr int ILLEGAL_PRESEARCH_SCORE = -32767;
@@ -231,10 +227,10 @@ void markRootMove(int32_t flag) {
 // ---- Step 4
 
 bool isRepetitionOrFifty() {
-  for (int i = Board.gameCount - REPETITION_FIRST_BACK; i > Board.lastIrreversible; i -= 2) {
+  for (int i = Board.gameCount - FIRST_REPETITION_DISTANCE; i > Board.lastIrreversible; i -= 2) {
     if (GameHistory[i].hashKey == Board.hashKey) return true;
   }
-  return Board.gameCount - Board.lastIrreversible > FIFTY_MOVE_PLIES;
+  return Board.gameCount - Board.lastIrreversible >= FIFTY_MOVE_PLIES;
 }
 
 // ---- Step 9
