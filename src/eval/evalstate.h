@@ -6,6 +6,10 @@
 constexpr int8_t NO_FILE = -1;  // "no file" for firstPawnFile, lastPawnFile and rookFile
 constexpr int MAX_PIECE_RECORDS = 16;
 
+// The wings: the king's wing is files f to h, the queen's wing files a to c.
+constexpr int KING_WING_FIRST_FILE = 5;
+constexpr int QUEEN_WING_LAST_FILE = 2;
+
 // Game phases (EvalState.gamePhase), set from the piece material of both sides.
 constexpr int PHASE_UNKNOWN = -1;           // before the first evaluation of a game
 constexpr int PHASE_OPENING = 0;

@@ -91,8 +91,6 @@ constexpr int PAWNLESS_QUEEN_PENALTY = 200;
 constexpr int LOW_BYTE = 0xFF;
 
 // ---- Files and ranks named by the rules
-constexpr int KING_WING_FIRST_FILE = 5;   // files f to h
-constexpr int QUEEN_WING_LAST_FILE = 2;   // files a to c
 constexpr int D_FILE = 3;
 constexpr int E_FILE = 4;
 constexpr int FIFTH_RANK_WHITE = 4;       // rank index of White's fifth rank
