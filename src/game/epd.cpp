@@ -24,7 +24,6 @@ namespace {
 constexpr int DEFAULT_DEPTH = 8;
 constexpr int MAX_DEPTH = 40;
 constexpr int MAX_SECONDS = 3600;
-constexpr int CENTISECONDS_PER_SECOND = 100;
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_SETUP_FAILED = 1;
 constexpr int EXIT_BAD_ARGUMENT = 2;

@@ -32,7 +32,6 @@ constexpr int32_t FRITZ_OWN_CLOCK_OUT = 5;
 constexpr int32_t OPPONENT_CLOCK_LOW = 61;           // no offer when the opponent's flag is near
 
 // ---- Statistics line ----
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
 constexpr int32_t MIN_ELAPSED_FOR_RATE = 99;
 
 bool isDrawFlagged(const Move& move) { return (move.flags & DRAW_FLAG) != 0; }

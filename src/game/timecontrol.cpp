@@ -20,7 +20,6 @@ namespace {
 
 // ---- Clock units ----
 constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
 constexpr int64_t SECONDS_PER_MINUTE = 60;
 
 // ---- Whole-game budget (time mode 1): divisors of the remaining time by game phase ----

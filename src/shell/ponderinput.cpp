@@ -42,7 +42,6 @@ constexpr int32_t HIT_MEDIUM_LIMIT = 500;     // above: a second step
 constexpr int32_t HIT_LONG_LIMIT = 1500;      // above: a third step
 
 // ---- Clock arithmetic ----
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
 constexpr int SHOWN_DEPTH_OFFSET = 2;         // the interface counts two plies more than the search
 
 // ---- Analysis statistics ----
