@@ -273,7 +273,7 @@ void playBookMove(RootContext& ctx, int chosen) {
   ctx.bookMove = 1;
 }
 
-// Step 6. Returns 1 when the think ends here (book information).
+// Step 6. No legal move, or a book move. Returns 1 when the think ends here (book information).
 int decideOutcome(RootContext& ctx) {
   if (SearchState.legalRootMoves == 0) {
     SearchState.stopSearch = 1;
@@ -523,37 +523,37 @@ void setKillersFromPv() {
 void deepen(RootContext& ctx) {
   SearchData& s = SearchState;
   while (!s.stopSearch && s.searchDepth <= MAX_ITERATION) {
-    // Step 11.1.
+    // Step 11.1. One ply deeper; the iteration's time state and counters start afresh.
     s.searchDepth += 1;
     if (s.maxDepthReached < s.searchDepth) s.maxDepthReached = s.searchDepth;
     resetIterationTimeState();
     s.rootMovesSearched = 0;
     ctx.bestIndex = -1;
-    // Step 11.2.
+    // Step 11.2. Every root move in list order.
     for (int i = 0; ctx.first + i <= ctx.last; ++i) {
       searchRootMove(ctx, i);
       if (s.searchDepth >= STOP_MIN_DEPTH && s.stopSearch) break;
     }
-    // Step 11.3.
+    // Step 11.3. A single legal move stops the search once it has been searched deep enough.
     if (s.legalRootMoves == 1 && s.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) s.stopSearch = 1;
-    // Step 11.4.
+    // Step 11.4. The best move goes to the front.
     rotateBestToFront(ctx);
     const Move& best = rootMove(ctx.first);
     const int bestScore = best.score;
-    // Step 11.5.
+    // Step 11.5. A finished iteration stores the best move in the table as exact.
     if (!s.stopSearch) storeHash(s.rootSide, bestScore, s.searchDepth, best.from, best.to, 0, BOUND_EXACT);
-    // Step 11.6.
+    // Step 11.6. Waiting input, the depth limit, a mate found or the clock ends the deepening.
     pollInput(POLL_ELAPSED_ONLY);
     if (s.inputPending || s.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
         !clockAllowsNextIteration()) {
       s.stopSearch = 1;
     }
-    // Step 11.7.
+    // Step 11.7. The principal variation seeds the killers.
     setKillersFromPv();
-    // Step 11.8.
+    // Step 11.8. A hopeless score ends the deepening.
     if (bestScore < HOPELESS) s.stopSearch = 1;
     if (s.stopSearch) break;
-    // Step 11.9.
+    // Step 11.9. The next iteration's window around the best score.
     ctx.alpha = bestScore - ITERATION_WINDOW_HALF;
     ctx.beta = bestScore + ITERATION_WINDOW_HALF;
     ctx.previousBest = codeOf(best);
@@ -591,7 +591,7 @@ void finishThink(RootContext& ctx) {
   ProtocolData& protocol = ProtocolState;
   Move best = rootMove(ctx.first);
   const int score = best.score;
-  // Step 13.
+  // Step 13. Game end, and the move to ponder on.
   judgeOutcome(best, score);
   if (!ctx.bookMove) {
     protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
@@ -599,7 +599,7 @@ void finishThink(RootContext& ctx) {
   } else {
     pollInput(POLL_ELAPSED_ONLY);
   }
-  // Step 14.
+  // Step 14. Play the move when there is one to play; otherwise only the stalemate line.
   const int legal = s.legalRootMoves;
   const bool drawn = (best.flags & DRAW_FLAG) != 0;
   const bool play = ((score > NO_LEGAL_MOVE_SCORE || drawn) && legal >= 1) || legal == 1 || ctx.bookMove;
@@ -608,7 +608,7 @@ void finishThink(RootContext& ctx) {
   } else if (drawn) {
     announceStalemate();
   }
-  // Step 15.
+  // Step 15. The move's game record, the clock, game over or the other side to move.
   if (play) recordEngineMove(ctx, score);
   updateClockAfterMove();
   if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
@@ -653,29 +653,29 @@ void think(int side, int mode) {
   ctx.preSearchBest = NO_LEGAL_MOVE_SCORE;
   ctx.bestIndex = -1;
 
-  // Steps 1 and 2.
+  // Steps 1 and 2. Everything a think starts from, and the think's clock.
   resetThinkState(side, mode);
   startThinkClock();
-  // Step 3.
+  // Step 3. Phase, root evaluation, hash aging, budget and null-move reduction (for a move or a ponder search).
   if (mode == THINK_MOVE || mode == THINK_PONDER) {
     prepareSearch();
     ctx.phaseAtStart = EvalState.gamePhase;
   }
-  // Steps 4 to 6.
+  // Steps 4 to 6. Root moves, their legality, and the end of the think without a search.
   generateRootMoves(ctx);
   checkRootMoves(ctx);
   if (decideOutcome(ctx)) {
     SearchState.searchDepth = 0;
     return;
   }
-  // Steps 7 to 10.
+  // Steps 7 to 10. Special root moves, the pre-search, the move order and the first window.
   markRootSpecials(ctx);
   if (!SearchState.stopSearch) {
     preSearch(ctx);
     orderRootMoves(ctx);
     openFirstWindow(ctx);
   }
-  // Step 11.
+  // Step 11. Iterative deepening.
   deepen(ctx);
   // Step 12. Pondering and analysis never play; neither does a ponder search without a hit.
   const bool playsNow = !SearchState.pondering && !ProtocolState.analyzing &&
