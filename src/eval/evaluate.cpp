@@ -219,7 +219,7 @@ bool probeCachedScore(int side, Int16* score) {
   return true;
 }
 
-// L3, for one colour: a rough king danger from the shelter and the enemy's pieces.
+// For one colour: a rough king danger from the shelter and the enemy's pieces.
 int kingWeakness(int colour, int enemyPieces) {
   const int file = fileOf(kingSquareOf(colour));
   if (file >= KING_WING_FIRST_FILE) return EvalState.kingSideShelter[colour] * SHELTER_WEIGHT_NUM / SHELTER_WEIGHT_DEN;
@@ -230,7 +230,7 @@ int kingWeakness(int colour, int enemyPieces) {
   return w;
 }
 
-// L5/L6: widens `margin` by the passed pawns of `owner` until the bound no longer holds.
+// Widens `margin` by the passed pawns of `owner` until the bound no longer holds.
 // `stillBeyond` tells whether the estimate is still outside the window with a given margin.
 template <typename Beyond>
 int widenMarginForPassers(int owner, int margin, Beyond stillBeyond) {
@@ -243,7 +243,7 @@ int widenMarginForPassers(int owner, int margin, Beyond stillBeyond) {
   return margin;
 }
 
-// L2 to L7. Returns true with *bound set when the rough score lies far outside the window.
+// The lazy cut: returns true with *bound set when the rough score lies far outside the window.
 bool cutLazily(int side, int matDiff, int alpha, int beta, Int16* bound) {
   const EvalData& e = EvalState;
   const int opp = side ^ 1;
@@ -271,7 +271,7 @@ bool cutLazily(int side, int matDiff, int alpha, int beta, Int16* bound) {
   return false;
 }
 
-// F5, one colour: each piece's own term and its safety; the king is not scored here.
+// One colour's pieces: each piece's own term and its safety; the king is not scored here.
 void evaluatePiecesOf(int colour) {
   EvalData& e = EvalState;
   for (int i = Board.pieceCount[colour]; i >= 1; --i) {
@@ -294,7 +294,7 @@ void evaluatePiecesOf(int colour) {
   }
 }
 
-// F6. Two bishops are worth more while the centre files are free of pawns.
+// Two bishops are worth more while the centre files are free of pawns.
 void addBishopPair() {
   EvalData& e = EvalState;
   const int centrePawns = Board.filePawns[WHITE][D_FILE] + Board.filePawns[WHITE][E_FILE] +
@@ -306,7 +306,7 @@ void addBishopPair() {
   }
 }
 
-// F7. King safety per colour, never positive.
+// King safety per colour, never positive.
 void addKingSafety() {
   EvalData& e = EvalState;
   for (int c = WHITE; c <= BLACK; ++c) {
@@ -315,7 +315,7 @@ void addKingSafety() {
   }
 }
 
-// F8. The threat code the search reads to hold back static cut-offs.
+// The threat code the search reads to hold back static cut-offs.
 int8_t computeThreatCode() {
   const EvalData& e = EvalState;
   const int s = e.evalSide;
@@ -329,7 +329,7 @@ int8_t computeThreatCode() {
   return e.kingThreat[o] > 0 ? THREAT_ENEMY_KING : 0;
 }
 
-// F9. Several hanging pawns or threatened pieces of the side to move cost quadratically.
+// Several hanging pawns or threatened pieces of the side to move cost quadratically.
 void addHangingPenalties() {
   EvalData& e = EvalState;
   const int s = e.evalSide;
@@ -341,7 +341,7 @@ void addHangingPenalties() {
   }
 }
 
-// F10. Occupying or solely controlling the four centre squares.
+// Occupying or solely controlling the four centre squares.
 void addCentreControl() {
   EvalData& e = EvalState;
   for (int q : CENTRE_SQUARES) {
@@ -359,7 +359,7 @@ void addCentreControl() {
   }
 }
 
-// F11, one colour: minor pieces left at home while castling is still possible, and a centre
+// Development of one colour: minor pieces left at home while castling is still possible, and a centre
 // pawn blocked on its home square.
 void addDevelopment(int c) {
   EvalData& e = EvalState;
@@ -381,7 +381,7 @@ void addDevelopment(int c) {
   if (eBlocked || dBlocked) e.positionalScore[c] = toInt16(e.positionalScore[c] - BLOCKED_CENTRE_PAWN);
 }
 
-// F12. File control, then every term family into the positional score of its colour.
+// File control, then every term family into the positional score of its colour.
 void sumTotals() {
   EvalData& e = EvalState;
   evaluateFileControl();
@@ -397,7 +397,7 @@ void sumTotals() {
   }
 }
 
-// F13, queen against queen: halved positional scores, and the stronger side needs pawns.
+// Late middlegame, queen against queen: halved positional scores, and the stronger side needs pawns.
 void correctQueenEnding() {
   EvalData& e = EvalState;
   for (int c = WHITE; c <= BLACK; ++c) e.positionalScore[c] = toInt16(e.positionalScore[c] >> 1);
@@ -416,7 +416,7 @@ void correctQueenEnding() {
   e.positionalScore[st] = toInt16(e.positionalScore[st] + correction);
 }
 
-// F13, no pawns at all: a lone queen against a queen and at most a bishop more holds.
+// Late middlegame, no pawns at all: a lone queen against a queen and at most a bishop more holds.
 void correctPawnlessQueen() {
   EvalData& e = EvalState;
   const int queen = Board.pieceValue[QUEEN];
@@ -437,49 +437,49 @@ void correctLateMiddlegame() {
   if (Board.pawnCount[WHITE] == 0 && Board.pawnCount[BLACK] == 0) correctPawnlessQueen();
 }
 
-// F1 to F15: the full evaluation of phases 0 to 2.
+// The full evaluation of the opening and middlegame phases, term by term.
 Int16 evaluateFully(int side, int matDiff, int8_t* exact) {
   EvalData& e = EvalState;
   const int opp = side ^ 1;
-  // F1.
+  // Exact score; count the full evaluation.
   *exact = 1;
   e.fullEvaluations += 1;
-  // F2.
+  // Attack maps of both colours, with the squares around each king.
   buildKingZones();
   buildAttackMap(side);
   buildAttackMap(opp);
-  // F3.
+  // Passed pawns.
   resetPasserBookkeeping();
   if (e.passerSides != 0) evaluatePassedPawns();
-  // F4.
+  // Pawn-by-pawn terms.
   evaluatePawnLoop(WHITE);
   evaluatePawnLoop(BLACK);
-  // F5.
+  // Pieces.
   evaluatePiecesOf(WHITE);
   evaluatePiecesOf(BLACK);
-  // F6.
+  // Bishop pair.
   addBishopPair();
-  // F7.
+  // King safety.
   addKingSafety();
-  // F8.
+  // The threat code for the search.
   e.evalThreat = computeThreatCode();
-  // F9.
+  // Hanging pawns and threatened pieces.
   addHangingPenalties();
-  // F10.
+  // Centre control.
   addCentreControl();
-  // F11.
+  // Development, in the opening only.
   if (e.gamePhase == PHASE_OPENING) {
     addDevelopment(WHITE);
     addDevelopment(BLACK);
   }
-  // F12.
+  // File control and the positional totals.
   sumTotals();
-  // F13.
+  // Queen endings and pawnless positions of the late middlegame.
   if (e.gamePhase == PHASE_LATE_MIDDLEGAME) correctLateMiddlegame();
-  // F14.
+  // The positional score goes to the cache without this call's balance bonus ...
   const Int16 cached = toInt16(matDiff + e.positionalScore[side] - e.positionalScore[opp]);
   storeScoreEntry(side, cached);
-  // F15.
+  // ... which is added for the result.
   return toInt16(cached + (e.balanceBonus[side] - e.balanceBonus[opp]));
 }
 
@@ -519,34 +519,34 @@ int16_t evaluate(int side, int materialOnly, int alpha, int beta, int8_t* exact)
   EvalData& e = EvalState;
   const int opp = side ^ 1;
   assert(side == WHITE || side == BLACK);
-  // Step 1.
+  // Step 1. Material balance, game phase, no threat and no exact score yet.
   const Int16 matDiff = toInt16(Board.material[side] - Board.material[opp]);
   SearchState.materialBalance[SearchState.ply] = matDiff;
   computeGamePhase();
   e.evalThreat = 0;
   *exact = 0;
-  // Step 2.
+  // Step 2. With the knowledge switched off, material decides.
   if (knowledgeOff()) return matDiff;
-  // Step 3.
+  // Step 3. A material-only call decides on material unless little is left.
   if (materialOnly > 0 && Board.material[WHITE] + Board.material[BLACK] > MATERIAL_ONLY_MINIMUM) return matDiff;
-  // Step 4.
+  // Step 4. Reset the accumulators.
   resetAccumulators(side);
-  // Step 5.
+  // Step 5. Trading down when ahead in material.
   addTradeDownTerm();
-  // Step 6.
+  // Step 6. Piece material given for pawns costs, except in the endgame.
   if (e.gamePhase != PHASE_ENDGAME) {
     addExchangePenalty(side);
     addExchangePenalty(opp);
   }
-  // Step 7.
+  // Step 7. The cached evaluation answers when it holds this position.
   Int16 cached = 0;
   if (probeCachedScore(side, &cached)) {
     *exact = 1;
     return cached;
   }
-  // Step 8.
+  // Step 8. The endgame has its own evaluation.
   if (e.gamePhase == PHASE_ENDGAME) return evaluateEndgame(side, alpha, beta, exact);
-  // L1 to L7.
+  // Opening and middlegame: the lazy cut once the search is past its first plies, then the full evaluation.
   if (SearchState.searchDepth <= LAZY_FREE_DEPTH) {
     evaluatePawnStructure();
   } else {
