@@ -410,7 +410,7 @@ void setFixedTimeControl(int32_t clock) {
 }
 
 void processCommands() {
-  // Step 1.
+  // Step 1. The interpreter's ply, and no quit requested yet.
   SearchState.ply = 1;
   ProtocolState.quitRequested = 0;
   // Step 2. Background thinking at entry.
