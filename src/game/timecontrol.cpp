@@ -99,7 +99,7 @@ constexpr int RECOVERED_MARGIN = 25;               // s > V - 25: recovered
 constexpr int RECOVERED_WINNING = 100, RECOVERED_WINNING_GAP = 50;
 constexpr int PARTIAL_RECOVERY_MARGIN = 60;
 constexpr int WINNING_RECOVERY_MARGIN = 150;
-constexpr int FIRST_MOVE_EXPIRY = 2;               // E0 for the first root move
+constexpr int FIRST_MOVE_EXPIRY = 2;               // a recovery at the first root move extends until root move 2
 constexpr int FIRST_MOVE_LONG_EXPIRY = 6;
 
 constexpr int64_t PERCENT = 100;

@@ -249,7 +249,7 @@ bool isDangerousPasser(int side) {
 
 bool lastMovePushedPasser() { return (GameHistory[Board.gameCount].flags & PAWN_SIXTH_SEVENTH) != 0; }
 
-// Rules a to d: the last move was a capture and the previous node was not extended twice.
+// Recapture extensions: the last move was a capture and the previous node was not extended twice.
 void extendForCaptures(Node& n) {
   const int ply = S.ply;
   const int lastSquare = S.captureSquare[ply - 1];
@@ -260,7 +260,7 @@ void extendForCaptures(Node& n) {
   const int pawn = Board.pieceValue[PAWN];
   const bool recapture = lastSquare == S.captureSquare[ply - 2];
   if (recapture) {
-    // a.
+    // A recapture on the same square: of equal value, next to the enemy king, or winning back material.
     if (S.recaptureExtended[ply - 1] == 0) {
       if (diff < SAME_VALUE_SLACK && balance <= RECAPTURE_BALANCE) {
         extendRecapture(n);
@@ -274,7 +274,7 @@ void extendForCaptures(Node& n) {
         extendRecapture(n);
       }
     }
-    // b.
+    // The third capture on the same square in a row, of equal value.
     if (S.recaptureExtended[ply] == 0 && ply > DEEP_RECAPTURE_PLY && lastSquare == S.captureSquare[ply - 4]) {
       const int older = std::abs(last - capturedValueAt(Board.gameCount - 3));
       if (older < SAME_VALUE_SLACK && S.recaptureExtended[ply - 2] == 0 && balance <= RECAPTURE_BALANCE) {
@@ -282,19 +282,19 @@ void extendForCaptures(Node& n) {
       }
     }
   } else if (S.captureSquare[ply - 2] != 0) {
-    // c.
+    // An exchange of equal value, above a pawn, on another square.
     if (diff < SAME_VALUE_SLACK && last > pawn && balance <= RECAPTURE_BALANCE && S.recaptureExtended[ply - 1] == 0) {
       extendRecapture(n);
     }
   }
-  // d.
+  // A piece captured into a pawn ending.
   if (Board.pieceMaterial[WHITE] == 0 && Board.pieceMaterial[BLACK] == 0 && last >= Board.pieceValue[KNIGHT] &&
       balance <= PAWN_ENDING_BALANCE) {
     extend(n);
   }
 }
 
-// e. The enemy queen came next to the king on a square the side does not attack.
+// The enemy queen came next to the king on a square the side does not attack.
 void extendForQueenApproach(Node& n) {
   const int q = Board.lastTo;
   if (S.extensions[S.ply] != 0 || q < 0 || Board.pieceAt[q] != QUEEN) return;
@@ -303,7 +303,7 @@ void extendForQueenApproach(Node& n) {
   n.queenApproach = true;
 }
 
-// f. A passed pawn on its sixth or seventh rank that keeps the score near the root's.
+// A passed pawn on its sixth or seventh rank that keeps the score near the root's.
 void extendForPasser(Node& n) {
   if (!lastMovePushedPasser() || S.extensions[S.ply] != 0) return;
   int8_t exact = 0;
