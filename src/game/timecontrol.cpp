@@ -29,7 +29,7 @@ constexpr int64_t ENDGAME_DIVISOR = 22;
 constexpr int64_t LATE_MIDDLEGAME_DIVISOR_QUEEN = 24;  // opponent still has a queen
 constexpr int64_t LATE_MIDDLEGAME_DIVISOR = 26;
 constexpr int64_t OPENING_DIVISOR = 28;
-constexpr int64_t OPENING_BONUS_DIVISOR = 6;           // phase 0 adds R / 6
+constexpr int64_t OPENING_BONUS_DIVISOR = 6;           // the opening adds a sixth of the budget
 // Short clocks: fixed divisors that override the phase rule.
 constexpr int64_t SHORT_CLOCK_1 = 4500, SHORT_DIVISOR_1 = 40;
 constexpr int64_t SHORT_CLOCK_2 = 1500, SHORT_DIVISOR_2 = 45;
@@ -42,8 +42,8 @@ constexpr int64_t SMALL_BUDGET_BONUS = 100;
 
 // ---- Moves-per-period budget (time mode 5) ----
 constexpr int64_t LAST_MOVE_DIVISOR = 2;           // the last move of a period gets half the clock
-constexpr int64_t PHASE1_BONUS_DIVISOR = 10;       // + R / 10 in phase 1
-constexpr int64_t PHASE0_BONUS_DIVISOR = 5;        // + R / 5 in phase 0
+constexpr int64_t PERIOD_MIDDLEGAME_BONUS_DIVISOR = 10;  // the early middlegame adds a tenth of the budget
+constexpr int64_t PERIOD_OPENING_BONUS_DIVISOR = 5;      // the opening adds a fifth of the budget
 
 // ---- Comparison with the opponent's clock (time modes 1 and 5) ----
 constexpr int64_t LARGE_BUDGET = 4000;             // the two branches split here
@@ -52,12 +52,12 @@ constexpr int64_t SMALL_LEAD_BUDGET = 450, SMALL_LEAD = 100, SMALL_LEAD_BONUS = 
 constexpr int64_t BIG_LEAD = 1000, BIG_LEAD_BONUS = 100;
 constexpr int64_t LEAD_BONUS = 100;
 constexpr int64_t SHORT_OWN_CLOCK = 1500;          // below this the cuts are harsher
-constexpr int64_t MIN_BUDGET_TO_CUT_SMALL = 1;     // small branch: cut only when R > 1
-constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only when R > 100
+constexpr int64_t MIN_BUDGET_TO_CUT_SMALL = 1;     // small branch: cut only a budget above 1
+constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only a budget above 100
 
 // ---- Reserve ----
 constexpr int64_t NO_RESERVE_CLOCK = 1300;         // at or below this there is no reserve
-constexpr int64_t RESERVE_BUDGET_FACTOR = 4;       // reserve at most 4 R
+constexpr int64_t RESERVE_BUDGET_FACTOR = 4;       // reserve at most 4 budgets
 
 // ---- Safety margin on the engine's clock ----
 // The interface's clock runs from the moment it sends the move until our answer arrives: the poll
@@ -90,12 +90,12 @@ constexpr int RECAPTURE_IN_CHECK_FACTOR = 2;
 constexpr int MIN_GAME_COUNT_FOR_RECAPTURE = 2;
 
 // ---- Extensions at root moves ----
-constexpr int DROP_SLACK = 5;                      // s <= V + 5 counts as a drop
+constexpr int DROP_SLACK = 5;                      // up to 5 above the previous best counts as a drop
 constexpr int DROP_LARGE = 30, DROP_MEDIUM = 15;
 constexpr int DROP_EXPIRY_LARGE = 4, DROP_EXPIRY_MEDIUM = 3, DROP_EXPIRY_SMALL = 2, DROP_EXPIRY_NONE = 1;
 constexpr int SMALL_GRANT_DIVISOR = 8;             // reserve / 8
 constexpr int LARGE_GRANT_DIVISOR = 5;             // reserve / 5
-constexpr int RECOVERED_MARGIN = 25;               // s > V - 25: recovered
+constexpr int RECOVERED_MARGIN = 25;               // less than 25 below the previous best: recovered
 constexpr int RECOVERED_WINNING = 100, RECOVERED_WINNING_GAP = 50;
 constexpr int PARTIAL_RECOVERY_MARGIN = 60;
 constexpr int WINNING_RECOVERY_MARGIN = 150;
@@ -161,8 +161,8 @@ void logWholeGameBudget(int64_t t, int64_t o, int64_t r) {
 int64_t periodBudget(int64_t t, int phase, int movesLeft) {
   if (movesLeft == 1) return t / LAST_MOVE_DIVISOR;
   int64_t r = t / movesLeft;
-  if (phase == PHASE_EARLY_MIDDLEGAME) r += r / PHASE1_BONUS_DIVISOR;
-  if (phase == PHASE_OPENING) r += r / PHASE0_BONUS_DIVISOR;
+  if (phase == PHASE_EARLY_MIDDLEGAME) r += r / PERIOD_MIDDLEGAME_BONUS_DIVISOR;
+  if (phase == PHASE_OPENING) r += r / PERIOD_OPENING_BONUS_DIVISOR;
   return r;
 }
 
