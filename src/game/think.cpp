@@ -30,10 +30,9 @@
 namespace {
 
 // ---- Windows and score landmarks ----
-constexpr int FULL_WINDOW = 9999;               // the widest root window
 constexpr int MATED_PRESEARCH = -9998;          // pre-search best below this: full window
 constexpr int FIRST_WINDOW_HALF = 230;          // first iteration: best +- 230
-constexpr int MATED_WINDOW_BETA = -9000;        // window when the pre-search found only mates against us
+constexpr int MATED_WINDOW_BETA = -MATE_RANGE;  // window when the pre-search found only mates against us
 constexpr int ITERATION_WINDOW_HALF = 30;       // later iterations: best +- 30
 constexpr int SCOUT_WIDTH = 11;                 // scout window (alpha, alpha + 11)
 constexpr int FAIL_HIGH_STEP = 80;              // first re-search after a fail high: score + 80
@@ -42,7 +41,7 @@ constexpr int ROOT_FLOOR_MARGIN = 75;           // rootFloor = score - 75
 constexpr int FIRST_LINE_BONUS = 30;            // the iteration-start line shows alpha + 30 (the last best)
 constexpr int MATE_FOUND = 9001;                // no further iteration at or above this
 constexpr int HOPELESS = -9997;                 // below this the iterations stop
-constexpr int ILLEGAL_MOVE_BASE = 10000;        // an illegal root move scores ply - 10000
+constexpr int ILLEGAL_MOVE_BASE = MATE_SCORE;   // an illegal root move scores as mated at its ply
 constexpr int STALE_MARK_LIMIT = -10000;        // generation scores below this are old marks
 constexpr int STALE_MARK_LIFT = 32000;
 constexpr int16_t HISTORY_START = -32000;
