@@ -1,4 +1,4 @@
-// The endgame road of evaluate (game phase 3, after a ScoreTable miss): positions without pawns,
+// The endgame road of evaluate (the endgame phase, after a ScoreTable miss): positions without pawns,
 // kings and pawns only, and pieces with pawns, followed by the rules for special material.
 // `st` is the stronger side by material (Black on equal material), `wk` the other one.
 #include "eval/endgame.h"

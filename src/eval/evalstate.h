@@ -88,7 +88,7 @@ struct EvalData {
   int8_t raceSquare[2];         // promotion square of that passer; NO_SQUARE = none
   int16_t passerValue[2][8];    // value given to the passed pawn of each file (0 = none), for the trace
   int8_t passerSquare[2][8];    // square of the passed pawn valued on each file; NO_SQUARE = none
-  int8_t endgameRule;           // the endgame rule that decided the last phase-3 value (ENDGAME_RULE_*)
+  int8_t endgameRule;           // the endgame rule that decided the last endgame value (ENDGAME_RULE_*)
 
   // Statistics.
   uint32_t scoreTableHits;

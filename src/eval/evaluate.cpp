@@ -1,5 +1,5 @@
 // The evaluation driver: material-only answer, trade-down and exchange terms, the ScoreTable,
-// the lazy estimate and the full opening/middlegame evaluation; phase 3 goes to the endgame road.
+// the lazy estimate and the full opening/middlegame evaluation; the endgame phase goes to the endgame road.
 // All score arithmetic is 16-bit signed; divisions truncate toward zero.
 #include "eval/evaluate.h"
 
@@ -44,7 +44,7 @@ constexpr int FEW_PAWNS_BASE = 6;             // ... (6 - pawns) * 5
 constexpr int FEW_PAWNS_WEIGHT = 5;
 constexpr int BEHIND_WITH_QUEEN_BONUS = 10;   // the engine's own side, behind but with a queen
 
-// ---- Exchange term (phases 0 to 2)
+// ---- Exchange term (before the endgame)
 constexpr int EXCHANGE_THRESHOLD = 90;
 constexpr int EXCHANGE_SMALL_LIMIT = 130;
 constexpr int EXCHANGE_SMALL_PENALTY = 75;
@@ -79,7 +79,7 @@ constexpr int KING_CONTACT_FACTOR = 3;
 constexpr int MOBILITY_FACTOR = 2;
 constexpr int FILE_CONTROL_FACTOR = 3;
 
-// ---- Phase 2 corrections
+// ---- Late-middlegame corrections
 constexpr int QUEEN_ENDING_FEW_PAWNS = 5;
 constexpr int QUEEN_ENDING_VERY_FEW_PAWNS = 4;
 constexpr int QUEEN_ENDING_PAWN_PENALTY = 20;

@@ -192,7 +192,7 @@ int kingSupportTerm(int colour, int s, int r) {
   return v;
 }
 
-// Middlegame (phase 2) and endgame terms of a passed pawn on s.
+// Late-middlegame and endgame terms of a passed pawn on s.
 int advancedPhaseTerms(int colour, int s, int r) {
   const int enemy = colour ^ 1;
   const int enemyMaterial = Board.pieceMaterial[enemy];

@@ -101,7 +101,7 @@ void scoreStopSquare(int colour, int s, uint16_t fileInfo, bool endgame) {
 }
 
 // One colour's pawns, last list entry first. The endgame variant also pays each pawn its rank
-// and weighs the enemy king's distance to contested pawns; it counts advanced pawns as phase 3.
+// and weighs the enemy king's distance to contested pawns; it counts advanced pawns as in the endgame phase.
 void runPawnLoop(int colour, bool endgame) {
   const int enemy = colour ^ 1;
   const int enemyKing = kingSquare(enemy);

@@ -22,7 +22,7 @@ namespace {
 constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
 constexpr int64_t SECONDS_PER_MINUTE = 60;
 
-// ---- Whole-game budget (time mode 1): divisors of the remaining time by game phase ----
+// ---- Whole-game budget (TIME_MODE_GAME): divisors of the remaining time by game phase ----
 constexpr int64_t ENDGAME_SHORT_CLOCK = 6000;      // below this the endgame divisor is larger
 constexpr int64_t ENDGAME_DIVISOR_SHORT = 26;
 constexpr int64_t ENDGAME_DIVISOR = 22;
@@ -40,7 +40,7 @@ constexpr int64_t SMALL_BUDGET = 400;
 constexpr int64_t COMFORTABLE_CLOCK = 8000;
 constexpr int64_t SMALL_BUDGET_BONUS = 100;
 
-// ---- Moves-per-period budget (time mode 5) ----
+// ---- Moves-per-period budget (TIME_MODE_PERIOD) ----
 constexpr int64_t LAST_MOVE_DIVISOR = 2;           // the last move of a period gets half the clock
 constexpr int64_t PERIOD_MIDDLEGAME_BONUS_DIVISOR = 10;  // the early middlegame adds a tenth of the budget
 constexpr int64_t PERIOD_OPENING_BONUS_DIVISOR = 5;      // the opening adds a fifth of the budget
@@ -124,7 +124,7 @@ int32_t toClock(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// Time mode 1: a share of the remaining time by game phase, fixed shares on a short clock.
+// Whole game: a share of the remaining time by game phase, fixed shares on a short clock.
 int64_t wholeGameBudget(int64_t t, int phase, int opponent) {
   int64_t r;
   if (phase == PHASE_ENDGAME) {
@@ -157,7 +157,7 @@ void logWholeGameBudget(int64_t t, int64_t o, int64_t r) {
   logPrintf("GegnerUhr: %ld\n", static_cast<long>(TimeControl.GegnerUhr));
 }
 
-// Time mode 5: the remaining time shared by the moves left, more in the opening.
+// Moves per period: the remaining time shared by the moves left, more in the opening.
 int64_t periodBudget(int64_t t, int phase, int movesLeft) {
   if (movesLeft == 1) return t / LAST_MOVE_DIVISOR;
   int64_t r = t / movesLeft;
