@@ -45,7 +45,7 @@ constexpr int64_t LAST_MOVE_DIVISOR = 2;           // the last move of a period 
 constexpr int64_t PERIOD_MIDDLEGAME_BONUS_DIVISOR = 10;  // the early middlegame adds a tenth of the budget
 constexpr int64_t PERIOD_OPENING_BONUS_DIVISOR = 5;      // the opening adds a fifth of the budget
 
-// ---- Comparison with the opponent's clock (time modes 1 and 5) ----
+// ---- Comparison with the opponent's clock (whole game and moves per period) ----
 constexpr int64_t LARGE_BUDGET = 4000;             // the two branches split here
 constexpr int64_t TINY_BUDGET = 300, TINY_LEAD = 150, TINY_BONUS = 150;
 constexpr int64_t SMALL_LEAD_BUDGET = 450, SMALL_LEAD = 100, SMALL_LEAD_BONUS = 100;
