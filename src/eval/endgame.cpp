@@ -121,7 +121,7 @@ constexpr int PASSER_MARGIN_PIECES = 3;     // ... while the defender has fewer 
 constexpr int EXCHANGE_THRESHOLD = 90;
 constexpr int EXCHANGE_NEAR = 130;
 constexpr int EXCHANGE_PENALTY = 75;
-constexpr int EXCHANGE_DIVISOR = 6;
+constexpr int ENDGAME_EXCHANGE_DIVISOR = 6;
 constexpr int8_t THREAT_PIECES = 31;
 constexpr int8_t THREAT_PAWNS = 30;
 constexpr int BISHOP_AND_PAWNS_BONUS = 200;
@@ -422,7 +422,7 @@ void scoreEndgameExchange(int colour) {
   if (other < own + EXCHANGE_NEAR) addPositional(colour, -EXCHANGE_PENALTY);
   const int otherPawns = Board.pawnCount[colour ^ 1];
   if (otherPawns > 1 || (otherPawns > 0 && Board.pawnCount[colour] == 0)) {
-    addPositional(colour, -((other - own) / EXCHANGE_DIVISOR));
+    addPositional(colour, -((other - own) / ENDGAME_EXCHANGE_DIVISOR));
   }
 }
 

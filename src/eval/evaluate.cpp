@@ -55,8 +55,8 @@ constexpr int LAZY_MARGIN_BEFORE_ENDGAME = 90;  // the lazy cut of the opening a
 constexpr int LAZY_FREE_DEPTH = 1;  // no lazy cut while searchDepth <= this
 constexpr int SHELTER_WEIGHT_NUM = 5;  // shelter value * 5 / 3
 constexpr int SHELTER_WEIGHT_DEN = 3;
-constexpr int CENTRE_KING_BASE = 5;
-constexpr int CENTRE_PAWN_MOVED = 4;
+constexpr int LAZY_CENTRE_KING_BASE = 5;
+constexpr int LAZY_CENTRE_PAWN_MOVED = 4;
 constexpr int LAST_PIECE_COUNT = 15;
 
 // ---- Full evaluation
@@ -224,9 +224,9 @@ int kingWeakness(int colour, int enemyPieces) {
   const int file = fileOf(kingSquareOf(colour));
   if (file >= KING_WING_FIRST_FILE) return EvalState.kingSideShelter[colour] * SHELTER_WEIGHT_NUM / SHELTER_WEIGHT_DEN;
   if (file <= QUEEN_WING_LAST_FILE) return EvalState.queenSideShelter[colour] * SHELTER_WEIGHT_NUM / SHELTER_WEIGHT_DEN;
-  int w = enemyPieces + CENTRE_KING_BASE;
-  if (!isPieceAt(D_PAWN_HOME[colour], PAWN, colour)) w += CENTRE_PAWN_MOVED;
-  if (!isPieceAt(E_PAWN_HOME[colour], PAWN, colour)) w += CENTRE_PAWN_MOVED;
+  int w = enemyPieces + LAZY_CENTRE_KING_BASE;
+  if (!isPieceAt(D_PAWN_HOME[colour], PAWN, colour)) w += LAZY_CENTRE_PAWN_MOVED;
+  if (!isPieceAt(E_PAWN_HOME[colour], PAWN, colour)) w += LAZY_CENTRE_PAWN_MOVED;
   return w;
 }
 

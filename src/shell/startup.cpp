@@ -43,7 +43,7 @@ constexpr int ARGC_THREE_SIZES = 4;  // program name and three numbers
 
 // ---- Exit statuses ----
 constexpr int EXIT_NORMAL = 0;
-constexpr int EXIT_BAD_ARGUMENT = 1;
+constexpr int EXIT_BAD_TABLE_SIZE = 1;
 
 // ---- initEngine results ----
 constexpr int INIT_OK = 0;
@@ -91,18 +91,18 @@ int readCheckedSizes(char** argv) {
   const int32_t hashCount = parseNumber(argv[1]);
   if (static_cast<uint32_t>(hashCount) < MIN_HASH_ENTRIES) {
     sendLine(HASH_TOO_SMALL, static_cast<long>(hashCount));
-    return EXIT_BAD_ARGUMENT;
+    return EXIT_BAD_TABLE_SIZE;
   }
   if (!isValidHashCount(static_cast<uint32_t>(hashCount))) {
     sendLine(HASH_INVALID, static_cast<long>(hashCount));
     sendLine("%s", HASH_VALID_LIST);
-    return EXIT_BAD_ARGUMENT;
+    return EXIT_BAD_TABLE_SIZE;
   }
   echoHashCount(hashCount);
   const int32_t scoreCount = parseNumber(argv[2]);
   if (static_cast<uint32_t>(scoreCount) < MIN_SCORE_ENTRIES) {
     sendLine(SCORE_TOO_SMALL, static_cast<long>(scoreCount));
-    return EXIT_BAD_ARGUMENT;
+    return EXIT_BAD_TABLE_SIZE;
   }
   echoScoreCount(scoreCount);
   return 0;
