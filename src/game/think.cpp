@@ -57,7 +57,6 @@ constexpr int STABILITY_MIN_DEPTH = 3;          // best-move changes count from 
 constexpr int SINGLE_MOVE_MIN_DEPTH = 4;        // one legal move: decided after depth 4
 constexpr int STOP_MIN_DEPTH = 4;               // a stop ends the move loop from depth 4
 constexpr int TIME_RULES_MIN_DEPTH = 5;         // per-move time rules from depth 5
-constexpr int NULL_REDUCTION_NORMAL = 2;
 constexpr int NULL_REDUCTION_SELECTIVE = 3;     // SELECTIVITY 3 or 4
 constexpr int SELECTIVE_FROM = 3;
 constexpr uint16_t PV_FLAG_MASK = 0xFFFF;

@@ -18,10 +18,6 @@ TimeControlData TimeControl;
 
 namespace {
 
-// ---- Clock units ----
-constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
-constexpr int64_t SECONDS_PER_MINUTE = 60;
-
 // ---- Whole-game budget (TIME_MODE_GAME): divisors of the remaining time by game phase ----
 constexpr int64_t ENDGAME_SHORT_CLOCK = 6000;      // below this the endgame divisor is larger
 constexpr int64_t ENDGAME_DIVISOR_SHORT = 26;

@@ -56,7 +56,6 @@ constexpr int HORIZON_LONG_CHECKS = 3;
 constexpr int HORIZON_CHECK_NODES = 3;        // opponent in check also at ply-3, -5, -7
 
 // ---- Null move
-constexpr int NULL_REDUCTION_NORMAL = 2;
 constexpr int NULL_REDUCTION_DEEP = 3;
 constexpr int NULL_REDUCTION_DEEPEST = 4;
 constexpr int NULL_SHALLOW_DEPTH = 9;

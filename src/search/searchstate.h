@@ -11,6 +11,7 @@ constexpr uint16_t NODE_THREAT = 0x20;
 
 constexpr int MAX_SEARCH_PLY = 48;
 constexpr int HISTORY_SIZE = 4096;
+constexpr int NULL_REDUCTION_NORMAL = 2;  // the null move's usual depth reduction (nullReduction)
 
 struct SearchData {
   int ply;                            // 1 at the root

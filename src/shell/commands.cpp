@@ -37,7 +37,6 @@ constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control
 // ---- "sd": iterations are counted from the pre-search, so depth N completes iteration N + 2 ----
 
 // ---- Clock arithmetic ----
-constexpr int64_t SECONDS_PER_MINUTE = 60;
 constexpr int32_t CENTISECONDS_PER_MINUTE = 6000;
 
 // ---- Pondering ----

@@ -28,7 +28,6 @@ namespace {
 
 // Polling.
 constexpr uint64_t POLL_INTERVAL_NODES = 25000;
-constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
 
 // Line ends.
 constexpr char LINE_FEED = '\n';

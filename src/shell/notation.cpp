@@ -46,7 +46,6 @@ constexpr uint8_t HASH_AGE_HELD = 251;
 
 // ---- Thinking line ----
 constexpr int THINKING_LINE_SIZE = 640;      // 4 numbers and 49 moves of 6 characters fit
-constexpr int SHOWN_DEPTH_OFFSET = 2;        // iterations are counted from the pre-search
 constexpr int QUIET_DEPTH = 4;               // shallower lines are shown only for mate scores
 constexpr int LOGGED_DEPTH = 3;              // deeper marked lines go to the log
 constexpr int FRITZ_MATE_SHIFT = 22767;      // moves mate scores near +-32767

@@ -24,6 +24,9 @@ constexpr int LINE_FAIL_HIGH_AGAIN = 4;  // a re-search failed high again, or a 
 constexpr int LINE_NEW_BEST = 5;         // a new best root move with its exact score
 constexpr int LINE_FINAL = 7;            // the final line after the move has been made
 
+// The interface is shown the search depth plus this: iterations are counted from the pre-search.
+constexpr int SHOWN_DEPTH_OFFSET = 2;
+
 void formatMove(int from, int to, int flags);
 int enterMove(char* text);
 uint16_t parseMoveCode(const char* text, int side);

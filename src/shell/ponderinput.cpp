@@ -41,9 +41,6 @@ constexpr int32_t HIT_SHORT_LIMIT = 100;      // at or below: the target stays a
 constexpr int32_t HIT_MEDIUM_LIMIT = 500;     // above: a second step
 constexpr int32_t HIT_LONG_LIMIT = 1500;      // above: a third step
 
-// ---- Clock arithmetic ----
-constexpr int SHOWN_DEPTH_OFFSET = 2;         // the interface counts two plies more than the search
-
 // ---- Analysis statistics ----
 constexpr int STAT_MIN_DEPTH = 5;             // "." answers from this iteration on
 constexpr uint64_t SHOWN_NODES_FACTOR = 2;    // the interface is shown twice the node counter
