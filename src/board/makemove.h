@@ -50,6 +50,10 @@ constexpr int GAME_HISTORY_SIZE = 1024;
 constexpr int GAME_MOVE_LIMIT = 960;
 extern GameRecord GameHistory[GAME_HISTORY_SIZE];
 
+// Draw landmarks of the game record.
+constexpr int FIFTY_MOVE_PLIES = 100;          // plies since lastIrreversible that make the fifty-move draw
+constexpr int FIRST_REPETITION_DISTANCE = 3;   // record gameCount - 3 holds the position 4 plies back
+
 constexpr int LIST_REMOVE = 1;
 constexpr int LIST_APPEND = 0;
 void updatePieceList(int side, int square, int mode);

@@ -73,4 +73,5 @@ constexpr int moveCodeTo(uint16_t code) { return code & 63; }
 constexpr int MATE_SCORE = 10000;      // mated at ply p scores p - MATE_SCORE
 constexpr int MATE_RANGE = 9000;       // |score| above this is a mate score
 constexpr int NO_SCORE = -12000;       // no move scored yet
+constexpr int FULL_WINDOW = 9999;      // the widest search window is (-FULL_WINDOW, FULL_WINDOW)
 constexpr int DRAW_SCORE = 0;

@@ -1,4 +1,4 @@
-// The endgame road of evaluate (game phase 3, after a ScoreTable miss): positions without pawns,
+// The endgame road of evaluate (the endgame phase, after a ScoreTable miss): positions without pawns,
 // kings and pawns only, and pieces with pawns, followed by the rules for special material.
 // `st` is the stronger side by material (Black on equal material), `wk` the other one.
 #include "eval/endgame.h"
@@ -115,13 +115,13 @@ constexpr int KPK_PROMOTION_BASE = 18;
 constexpr int KPK_ROOK_PAWN_WEIGHT = 5;
 
 // ---- Pieces and pawns ----
-constexpr int LAZY_MARGIN = 75;
+constexpr int LAZY_MARGIN_ENDGAME = 75;      // the lazy cut of the endgame phase
 constexpr int PASSER_MARGIN_FACTOR = 3;     // widening per passer that no king catches
 constexpr int PASSER_MARGIN_PIECES = 3;     // ... while the defender has fewer pieces than this
 constexpr int EXCHANGE_THRESHOLD = 90;
 constexpr int EXCHANGE_NEAR = 130;
 constexpr int EXCHANGE_PENALTY = 75;
-constexpr int EXCHANGE_DIVISOR = 6;
+constexpr int ENDGAME_EXCHANGE_DIVISOR = 6;
 constexpr int8_t THREAT_PIECES = 31;
 constexpr int8_t THREAT_PAWNS = 30;
 constexpr int BISHOP_AND_PAWNS_BONUS = 200;
@@ -422,7 +422,7 @@ void scoreEndgameExchange(int colour) {
   if (other < own + EXCHANGE_NEAR) addPositional(colour, -EXCHANGE_PENALTY);
   const int otherPawns = Board.pawnCount[colour ^ 1];
   if (otherPawns > 1 || (otherPawns > 0 && Board.pawnCount[colour] == 0)) {
-    addPositional(colour, -((other - own) / EXCHANGE_DIVISOR));
+    addPositional(colour, -((other - own) / ENDGAME_EXCHANGE_DIVISOR));
   }
 }
 
@@ -452,14 +452,14 @@ bool findLazyBound(int side, int alpha, int beta, int16_t* bound) {
   const int estimate = static_cast<int16_t>(
       materialDifference(side) + (EvalState.pawnStructureScore[side] - EvalState.pawnStructureScore[opp]) +
       positionalDifference(side));
-  if (estimate - LAZY_MARGIN > beta) {
-    const int margin = widenLazyMargin(opp, estimate, LAZY_MARGIN, beta, true);
+  if (estimate - LAZY_MARGIN_ENDGAME > beta) {
+    const int margin = widenLazyMargin(opp, estimate, LAZY_MARGIN_ENDGAME, beta, true);
     if (estimate - margin <= beta) return false;
     *bound = static_cast<int16_t>(estimate - margin);
     return true;
   }
-  if (estimate + LAZY_MARGIN < alpha) {
-    const int margin = widenLazyMargin(side, estimate, LAZY_MARGIN, alpha, false);
+  if (estimate + LAZY_MARGIN_ENDGAME < alpha) {
+    const int margin = widenLazyMargin(side, estimate, LAZY_MARGIN_ENDGAME, alpha, false);
     if (estimate + margin >= alpha) return false;
     *bound = static_cast<int16_t>(estimate + margin);
     return true;

@@ -1,4 +1,4 @@
-// The endgame road of the evaluation (game phase 3) and its special-material rules.
+// The endgame road of the evaluation (the endgame phase) and its special-material rules.
 #pragma once
 #include <cstdint>
 
@@ -17,7 +17,7 @@ constexpr int8_t ENDGAME_RULE_OPPOSITE_BISHOPS = 10;       // scaled down
 constexpr int8_t ENDGAME_RULE_OPPOSITE_BISHOPS_DRAW = 11;  // blockade: +-10 or +-20
 constexpr int8_t ENDGAME_RULE_LAZY = 12;           // lazy bound returned
 
-// Continues evaluate after a ScoreTable miss in phase 3; returns the score for `side`.
+// Continues evaluate after a ScoreTable miss in the endgame phase; returns the score for `side`.
 int16_t evaluateEndgame(int side, int alpha, int beta, int8_t* exact);
 // Fills positionalScore for positions without pawns.
 void evaluatePawnless(int side);

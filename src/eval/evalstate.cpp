@@ -6,7 +6,7 @@ namespace {
 // The game phase is unknown until the first evaluation after a new game.
 EvalData makeInitialEvalState() {
   EvalData e{};
-  e.gamePhase = -1;
+  e.gamePhase = PHASE_UNKNOWN;
   return e;
 }
 

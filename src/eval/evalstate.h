@@ -6,8 +6,20 @@
 constexpr int8_t NO_FILE = -1;  // "no file" for firstPawnFile, lastPawnFile and rookFile
 constexpr int MAX_PIECE_RECORDS = 16;
 
+// The wings: the king's wing is files f to h, the queen's wing files a to c.
+constexpr int KING_WING_FIRST_FILE = 5;
+constexpr int QUEEN_WING_LAST_FILE = 2;
+
+// Game phases (EvalState.gamePhase), set from the piece material of both sides.
+constexpr int PHASE_UNKNOWN = -1;           // before the first evaluation of a game
+constexpr int PHASE_OPENING = 0;
+constexpr int PHASE_EARLY_MIDDLEGAME = 1;
+constexpr int PHASE_LATE_MIDDLEGAME = 2;
+constexpr int PHASE_ENDGAME = 3;
+constexpr int PHASE_COUNT = 4;
+
 struct EvalData {
-  // Game phase (computeGamePhase): 0 opening .. 3 endgame, -1 before the first evaluation.
+  // Game phase (computeGamePhase): PHASE_OPENING .. PHASE_ENDGAME, PHASE_UNKNOWN before the first evaluation.
   int16_t totalPieceMaterial;
   int8_t gamePhase;
   int8_t evalSide;              // the colour evaluate was called for ("the side to move")
@@ -76,7 +88,7 @@ struct EvalData {
   int8_t raceSquare[2];         // promotion square of that passer; NO_SQUARE = none
   int16_t passerValue[2][8];    // value given to the passed pawn of each file (0 = none), for the trace
   int8_t passerSquare[2][8];    // square of the passed pawn valued on each file; NO_SQUARE = none
-  int8_t endgameRule;           // the endgame rule that decided the last phase-3 value (ENDGAME_RULE_*)
+  int8_t endgameRule;           // the endgame rule that decided the last endgame value (ENDGAME_RULE_*)
 
   // Statistics.
   uint32_t scoreTableHits;

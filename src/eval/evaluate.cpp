@@ -1,5 +1,5 @@
 // The evaluation driver: material-only answer, trade-down and exchange terms, the ScoreTable,
-// the lazy estimate and the full opening/middlegame evaluation; phase 3 goes to the endgame road.
+// the lazy estimate and the full opening/middlegame evaluation; the endgame phase goes to the endgame road.
 // All score arithmetic is 16-bit signed; divisions truncate toward zero.
 #include "eval/evaluate.h"
 
@@ -27,13 +27,9 @@
 namespace {
 
 // ---- Game phase: total piece material of both sides (pawns not counted)
-constexpr int OPENING_MATERIAL = 5300;  // above: phase 0
-constexpr int MIDDLEGAME_MATERIAL = 4200;  // 4200..5300: phase 1
-constexpr int ENDGAME_MATERIAL = 1770;  // 1770..4199: phase 2; below: phase 3 (endgame)
-constexpr int PHASE_OPENING = 0;
-constexpr int PHASE_EARLY_MIDDLEGAME = 1;
-constexpr int PHASE_LATE_MIDDLEGAME = 2;
-constexpr int PHASE_ENDGAME = 3;
+constexpr int OPENING_MATERIAL = 5300;  // above: the opening
+constexpr int MIDDLEGAME_MATERIAL = 4200;  // 4200..5300: the early middlegame
+constexpr int ENDGAME_MATERIAL = 1770;  // 1770..4199: the late middlegame; below: the endgame
 
 // ---- Material-only answer
 constexpr int MATERIAL_ONLY_MINIMUM = 700;  // both sides together must have more
@@ -49,19 +45,19 @@ constexpr int FEW_PAWNS_BASE = 6;             // ... (6 - pawns) * 5
 constexpr int FEW_PAWNS_WEIGHT = 5;
 constexpr int BEHIND_WITH_QUEEN_BONUS = 10;   // the engine's own side, behind but with a queen
 
-// ---- Exchange term (phases 0 to 2)
+// ---- Exchange term (before the endgame)
 constexpr int EXCHANGE_THRESHOLD = 90;
 constexpr int EXCHANGE_SMALL_LIMIT = 130;
 constexpr int EXCHANGE_SMALL_PENALTY = 75;
 constexpr int EXCHANGE_DIVISOR = 7;
 
 // ---- Lazy estimate
-constexpr int LAZY_MARGIN = 90;
+constexpr int LAZY_MARGIN_BEFORE_ENDGAME = 90;  // the lazy cut of the opening and middlegame phases
 constexpr int LAZY_FREE_DEPTH = 1;  // no lazy cut while searchDepth <= this
 constexpr int SHELTER_WEIGHT_NUM = 5;  // shelter value * 5 / 3
 constexpr int SHELTER_WEIGHT_DEN = 3;
-constexpr int CENTRE_KING_BASE = 5;
-constexpr int CENTRE_PAWN_MOVED = 4;
+constexpr int LAZY_CENTRE_KING_BASE = 5;
+constexpr int LAZY_CENTRE_PAWN_MOVED = 4;
 constexpr int LAST_PIECE_COUNT = 15;
 
 // ---- Full evaluation
@@ -84,7 +80,7 @@ constexpr int KING_CONTACT_FACTOR = 3;
 constexpr int MOBILITY_FACTOR = 2;
 constexpr int FILE_CONTROL_FACTOR = 3;
 
-// ---- Phase 2 corrections
+// ---- Late-middlegame corrections
 constexpr int QUEEN_ENDING_FEW_PAWNS = 5;
 constexpr int QUEEN_ENDING_VERY_FEW_PAWNS = 4;
 constexpr int QUEEN_ENDING_PAWN_PENALTY = 20;
@@ -96,8 +92,6 @@ constexpr int PAWNLESS_QUEEN_PENALTY = 200;
 constexpr int LOW_BYTE = 0xFF;
 
 // ---- Files and ranks named by the rules
-constexpr int KING_WING_FIRST_FILE = 5;   // files f to h
-constexpr int QUEEN_WING_LAST_FILE = 2;   // files a to c
 constexpr int D_FILE = 3;
 constexpr int E_FILE = 4;
 constexpr int FIFTH_RANK_WHITE = 4;       // rank index of White's fifth rank
@@ -226,18 +220,18 @@ bool probeCachedScore(int side, Int16* score) {
   return true;
 }
 
-// L3, for one colour: a rough king danger from the shelter and the enemy's pieces.
+// For one colour: a rough king danger from the shelter and the enemy's pieces.
 int kingWeakness(int colour, int enemyPieces) {
   const int file = fileOf(kingSquareOf(colour));
   if (file >= KING_WING_FIRST_FILE) return EvalState.kingSideShelter[colour] * SHELTER_WEIGHT_NUM / SHELTER_WEIGHT_DEN;
   if (file <= QUEEN_WING_LAST_FILE) return EvalState.queenSideShelter[colour] * SHELTER_WEIGHT_NUM / SHELTER_WEIGHT_DEN;
-  int w = enemyPieces + CENTRE_KING_BASE;
-  if (!isPieceAt(D_PAWN_HOME[colour], PAWN, colour)) w += CENTRE_PAWN_MOVED;
-  if (!isPieceAt(E_PAWN_HOME[colour], PAWN, colour)) w += CENTRE_PAWN_MOVED;
+  int w = enemyPieces + LAZY_CENTRE_KING_BASE;
+  if (!isPieceAt(D_PAWN_HOME[colour], PAWN, colour)) w += LAZY_CENTRE_PAWN_MOVED;
+  if (!isPieceAt(E_PAWN_HOME[colour], PAWN, colour)) w += LAZY_CENTRE_PAWN_MOVED;
   return w;
 }
 
-// L5/L6: widens `margin` by the passed pawns of `owner` until the bound no longer holds.
+// Widens `margin` by the passed pawns of `owner` until the bound no longer holds.
 // `stillBeyond` tells whether the estimate is still outside the window with a given margin.
 template <typename Beyond>
 int widenMarginForPassers(int owner, int margin, Beyond stillBeyond) {
@@ -250,7 +244,7 @@ int widenMarginForPassers(int owner, int margin, Beyond stillBeyond) {
   return margin;
 }
 
-// L2 to L7. Returns true with *bound set when the rough score lies far outside the window.
+// The lazy cut: returns true with *bound set when the rough score lies far outside the window.
 bool cutLazily(int side, int matDiff, int alpha, int beta, Int16* bound) {
   const EvalData& e = EvalState;
   const int opp = side ^ 1;
@@ -260,14 +254,16 @@ bool cutLazily(int side, int matDiff, int alpha, int beta, Int16* bound) {
                              (e.kingAttackEstimate[side] - e.kingAttackEstimate[opp]) +
                              (e.balanceBonus[side] - e.balanceBonus[opp]) +
                              (e.positionalScore[side] - e.positionalScore[opp]));
-  if (toInt16(lazy - LAZY_MARGIN) > beta) {
-    const int margin = widenMarginForPassers(opp, LAZY_MARGIN, [&](int m) { return toInt16(lazy - m) > beta; });
+  if (toInt16(lazy - LAZY_MARGIN_BEFORE_ENDGAME) > beta) {
+    const int margin =
+        widenMarginForPassers(opp, LAZY_MARGIN_BEFORE_ENDGAME, [&](int m) { return toInt16(lazy - m) > beta; });
     if (toInt16(lazy - margin) > beta) {
       *bound = toInt16(lazy - margin);
       return true;
     }
-  } else if (toInt16(lazy + LAZY_MARGIN) < alpha) {
-    const int margin = widenMarginForPassers(side, LAZY_MARGIN, [&](int m) { return toInt16(lazy + m) < alpha; });
+  } else if (toInt16(lazy + LAZY_MARGIN_BEFORE_ENDGAME) < alpha) {
+    const int margin =
+        widenMarginForPassers(side, LAZY_MARGIN_BEFORE_ENDGAME, [&](int m) { return toInt16(lazy + m) < alpha; });
     if (toInt16(lazy + margin) < alpha) {
       *bound = toInt16(lazy + margin);
       return true;
@@ -276,7 +272,7 @@ bool cutLazily(int side, int matDiff, int alpha, int beta, Int16* bound) {
   return false;
 }
 
-// F5, one colour: each piece's own term and its safety; the king is not scored here.
+// One colour's pieces: each piece's own term and its safety; the king is not scored here.
 void evaluatePiecesOf(int colour) {
   EvalData& e = EvalState;
   for (int i = Board.pieceCount[colour]; i >= 1; --i) {
@@ -299,7 +295,7 @@ void evaluatePiecesOf(int colour) {
   }
 }
 
-// F6. Two bishops are worth more while the centre files are free of pawns.
+// Two bishops are worth more while the centre files are free of pawns.
 void addBishopPair() {
   EvalData& e = EvalState;
   const int centrePawns = Board.filePawns[WHITE][D_FILE] + Board.filePawns[WHITE][E_FILE] +
@@ -311,7 +307,7 @@ void addBishopPair() {
   }
 }
 
-// F7. King safety per colour, never positive.
+// King safety per colour, never positive.
 void addKingSafety() {
   EvalData& e = EvalState;
   for (int c = WHITE; c <= BLACK; ++c) {
@@ -320,7 +316,7 @@ void addKingSafety() {
   }
 }
 
-// F8. The threat code the search reads to hold back static cut-offs.
+// The threat code the search reads to hold back static cut-offs.
 int8_t computeThreatCode() {
   const EvalData& e = EvalState;
   const int s = e.evalSide;
@@ -334,7 +330,7 @@ int8_t computeThreatCode() {
   return e.kingThreat[o] > 0 ? THREAT_ENEMY_KING : 0;
 }
 
-// F9. Several hanging pawns or threatened pieces of the side to move cost quadratically.
+// Several hanging pawns or threatened pieces of the side to move cost quadratically.
 void addHangingPenalties() {
   EvalData& e = EvalState;
   const int s = e.evalSide;
@@ -346,7 +342,7 @@ void addHangingPenalties() {
   }
 }
 
-// F10. Occupying or solely controlling the four centre squares.
+// Occupying or solely controlling the four centre squares.
 void addCentreControl() {
   EvalData& e = EvalState;
   for (int q : CENTRE_SQUARES) {
@@ -364,7 +360,7 @@ void addCentreControl() {
   }
 }
 
-// F11, one colour: minor pieces left at home while castling is still possible, and a centre
+// Development of one colour: minor pieces left at home while castling is still possible, and a centre
 // pawn blocked on its home square.
 void addDevelopment(int c) {
   EvalData& e = EvalState;
@@ -386,7 +382,7 @@ void addDevelopment(int c) {
   if (eBlocked || dBlocked) e.positionalScore[c] = toInt16(e.positionalScore[c] - BLOCKED_CENTRE_PAWN);
 }
 
-// F12. File control, then every term family into the positional score of its colour.
+// File control, then every term family into the positional score of its colour.
 void sumTotals() {
   EvalData& e = EvalState;
   evaluateFileControl();
@@ -402,7 +398,7 @@ void sumTotals() {
   }
 }
 
-// F13, queen against queen: halved positional scores, and the stronger side needs pawns.
+// Late middlegame, queen against queen: halved positional scores, and the stronger side needs pawns.
 void correctQueenEnding() {
   EvalData& e = EvalState;
   for (int c = WHITE; c <= BLACK; ++c) e.positionalScore[c] = toInt16(e.positionalScore[c] >> 1);
@@ -421,7 +417,7 @@ void correctQueenEnding() {
   e.positionalScore[st] = toInt16(e.positionalScore[st] + correction);
 }
 
-// F13, no pawns at all: a lone queen against a queen and at most a bishop more holds.
+// Late middlegame, no pawns at all: a lone queen against a queen and at most a bishop more holds.
 void correctPawnlessQueen() {
   EvalData& e = EvalState;
   const int queen = Board.pieceValue[QUEEN];
@@ -442,49 +438,49 @@ void correctLateMiddlegame() {
   if (Board.pawnCount[WHITE] == 0 && Board.pawnCount[BLACK] == 0) correctPawnlessQueen();
 }
 
-// F1 to F15: the full evaluation of phases 0 to 2.
+// The full evaluation of the opening and middlegame phases, term by term.
 Int16 evaluateFully(int side, int matDiff, int8_t* exact) {
   EvalData& e = EvalState;
   const int opp = side ^ 1;
-  // F1.
+  // Exact score; count the full evaluation.
   *exact = 1;
   e.fullEvaluations += 1;
-  // F2.
+  // Attack maps of both colours, with the squares around each king.
   buildKingZones();
   buildAttackMap(side);
   buildAttackMap(opp);
-  // F3.
+  // Passed pawns.
   resetPasserBookkeeping();
   if (e.passerSides != 0) evaluatePassedPawns();
-  // F4.
+  // Pawn-by-pawn terms.
   evaluatePawnLoop(WHITE);
   evaluatePawnLoop(BLACK);
-  // F5.
+  // Pieces.
   evaluatePiecesOf(WHITE);
   evaluatePiecesOf(BLACK);
-  // F6.
+  // Bishop pair.
   addBishopPair();
-  // F7.
+  // King safety.
   addKingSafety();
-  // F8.
+  // The threat code for the search.
   e.evalThreat = computeThreatCode();
-  // F9.
+  // Hanging pawns and threatened pieces.
   addHangingPenalties();
-  // F10.
+  // Centre control.
   addCentreControl();
-  // F11.
+  // Development, in the opening only.
   if (e.gamePhase == PHASE_OPENING) {
     addDevelopment(WHITE);
     addDevelopment(BLACK);
   }
-  // F12.
+  // File control and the positional totals.
   sumTotals();
-  // F13.
+  // Queen endings and pawnless positions of the late middlegame.
   if (e.gamePhase == PHASE_LATE_MIDDLEGAME) correctLateMiddlegame();
-  // F14.
+  // The positional score goes to the cache without this call's balance bonus ...
   const Int16 cached = toInt16(matDiff + e.positionalScore[side] - e.positionalScore[opp]);
   storeScoreEntry(side, cached);
-  // F15.
+  // ... which is added for the result.
   return toInt16(cached + (e.balanceBonus[side] - e.balanceBonus[opp]));
 }
 
@@ -524,34 +520,34 @@ int16_t evaluate(int side, int materialOnly, int alpha, int beta, int8_t* exact)
   EvalData& e = EvalState;
   const int opp = side ^ 1;
   assert(side == WHITE || side == BLACK);
-  // Step 1.
+  // Step 1. Material balance, game phase, no threat and no exact score yet.
   const Int16 matDiff = toInt16(Board.material[side] - Board.material[opp]);
   EvalContext.materialBalance[Ordering.ply] = matDiff;
   computeGamePhase();
   e.evalThreat = 0;
   *exact = 0;
-  // Step 2.
+  // Step 2. With the knowledge switched off, material decides.
   if (knowledgeOff()) return matDiff;
-  // Step 3.
+  // Step 3. A material-only call decides on material unless little is left.
   if (materialOnly > 0 && Board.material[WHITE] + Board.material[BLACK] > MATERIAL_ONLY_MINIMUM) return matDiff;
-  // Step 4.
+  // Step 4. Reset the accumulators.
   resetAccumulators(side);
-  // Step 5.
+  // Step 5. Trading down when ahead in material.
   addTradeDownTerm();
-  // Step 6.
+  // Step 6. Piece material given for pawns costs, except in the endgame.
   if (e.gamePhase != PHASE_ENDGAME) {
     addExchangePenalty(side);
     addExchangePenalty(opp);
   }
-  // Step 7.
+  // Step 7. The cached evaluation answers when it holds this position.
   Int16 cached = 0;
   if (probeCachedScore(side, &cached)) {
     *exact = 1;
     return cached;
   }
-  // Step 8.
+  // Step 8. The endgame has its own evaluation.
   if (e.gamePhase == PHASE_ENDGAME) return evaluateEndgame(side, alpha, beta, exact);
-  // L1 to L7.
+  // Opening and middlegame: the lazy cut once the search is past its first plies, then the full evaluation.
   if (EvalContext.searchDepth <= LAZY_FREE_DEPTH) {
     evaluatePawnStructure();
   } else {

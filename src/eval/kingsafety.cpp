@@ -82,7 +82,7 @@ constexpr int XRAY_KING_PENALTY = 8;
 constexpr int CONTACT_PENALTY = 10;
 constexpr int LIGHT_ATTACK_PIECES = 2;       // piece count at which the weakness counts 1.5 times
 constexpr int WEAKNESS_HALF = -2;            // weakness enters the base halved and negated, truncated
-constexpr int BACK_RANK_PHASE = 2;           // the back-rank term applies from this gamePhase on
+constexpr int BACK_RANK_PHASE = PHASE_LATE_MIDDLEGAME;  // the back-rank term applies from this gamePhase on
 
 // ---- Weakness counts ----
 constexpr int ROOK_BESIDE_KING = 3;
@@ -380,13 +380,13 @@ int16_t evaluateKingSafety(int colour) {
     if (v.enemyPieces > 2)
       v.base -= std::min<int>(ENDGAME_AREA_LIMIT, kingAreaWeight[colour][v.king]) * (v.enemyPieces - 1);
   }
-  // Step 3.
+  // Step 3. A back-rank king boxed in.
   scoreBackRank(v);
-  // Step 4.
+  // Step 4. The squares next to the king.
   scoreKingZone(v);
   // Step 5. Two heavy pieces on our second rank.
   if (EvalState.seventhRankCount[v.them] > 1 && rankOf(v.rk) <= THIRD_RANK) v.w += HEAVY_PIECES_ON_SECOND;
-  // Step 6.
+  // Step 6. The weakness count, weighed by the enemy's attacking material.
   const bool amplified = amplifiesAttack(colour);
   scoreWeakness(v, amplified);
   // Step 7. A discovered attack on the king is prepared.
@@ -394,17 +394,17 @@ int16_t evaluateKingSafety(int colour) {
     v.contact += 1;
     v.base -= XRAY_KING_PENALTY;
   }
-  // Step 8.
+  // Step 8. Enemy pieces in contact with the king.
   if (v.contact > 0) {
     EvalState.kingContactScore[v.them] += v.contact;
     if (v.enemyQueen) EvalState.kingThreat[colour] += 1;
     v.base -= CONTACT_PENALTY;
   }
-  // Step 9.
+  // Step 9. The attack units collected against the king; the figures are kept for the trace.
   scoreAttackUnits(v, amplified);
   EvalState.kingWeakness[colour] = static_cast<int16_t>(v.w);
   EvalState.kingContacts[colour] = static_cast<int8_t>(v.contact);
   EvalState.kingSafetyBase[colour] = static_cast<int16_t>(v.base);
-  // Step 10.
+  // Step 10. The king's safety score.
   return static_cast<int16_t>(v.base);
 }

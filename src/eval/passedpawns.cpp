@@ -145,7 +145,7 @@ int freePathTerm(int colour, int s, int r, int rookColour, bool catches) {
   }
   if (r == RANK_7 && EvalState.evalSide == colour) v += RUNNER_SEVENTH_BONUS;
   v += passerBase[r] / 3;
-  if (EvalState.gamePhase == 3) v += unstoppableBonus[countIndex(Board.pieceCount[enemy], 5)];
+  if (EvalState.gamePhase == PHASE_ENDGAME) v += unstoppableBonus[countIndex(Board.pieceCount[enemy], 5)];
   return v;
 }
 
@@ -192,7 +192,7 @@ int kingSupportTerm(int colour, int s, int r) {
   return v;
 }
 
-// Middlegame (phase 2) and endgame terms of a passed pawn on s.
+// Late-middlegame and endgame terms of a passed pawn on s.
 int advancedPhaseTerms(int colour, int s, int r) {
   const int enemy = colour ^ 1;
   const int enemyMaterial = Board.pieceMaterial[enemy];
@@ -218,7 +218,7 @@ int advancedPhaseTerms(int colour, int s, int r) {
     v -= passerBase[r] / 3;
   }
   // Step g. Endgame against little material.
-  if (EvalState.gamePhase == 3) v += lowMaterialTerm(colour, s, r, blockers, catches);
+  if (EvalState.gamePhase == PHASE_ENDGAME) v += lowMaterialTerm(colour, s, r, blockers, catches);
   // Step h. Enemy material in hundreds.
   const int hundreds = enemyMaterial / 100;
   if (hundreds < MATERIAL_HUNDREDS_LIMIT) v += ((MATERIAL_HUNDREDS_LIMIT - hundreds) * r) >> RANK_WEIGHT_SHIFT;
@@ -261,7 +261,7 @@ int passerWithPieces(int colour, int file) {
   if (EvalState.pawnFileInfo[colour][file] & PAWN_DOUBLED) v -= DOUBLED_PASSER_PENALTY;
   if (EvalState.evalSide == enemy && r >= RANK_6) EvalState.kingThreat[enemy] = 1;
   v += styleTerm(colour, r);
-  if (EvalState.gamePhase < 2) {
+  if (EvalState.gamePhase < PHASE_LATE_MIDDLEGAME) {
     if (enemyInFront(colour, s)) v -= passerBase[r] / 3;
   } else {
     v += advancedPhaseTerms(colour, s, r);

@@ -21,8 +21,6 @@ namespace {
 // ---- Pawn majorities ----
 constexpr int MAJORITY_MIN_PAWNS = 2;          // both sides need more pawns than this
 constexpr int SAME_WING_MAJORITY_PENALTY = 20; // an extra pawn on a wing where all pawns stand
-constexpr int KING_WING_FIRST_FILE = 4;        // all pawns on files above this: king side
-constexpr int QUEEN_WING_LAST_FILE = 3;        // all pawns on files below this: queen side
 // Two pawns against one on a wing, by the opponent's piece count (pieces other than the king).
 constexpr int16_t majorityBonus[16] = {30, 18, 13, 11, 9, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7};
 constexpr int MAJORITY_LAST_INDEX = 15;
@@ -57,9 +55,9 @@ int sameWingMajorityPenalty(int colour) {
   const int enemy = colour ^ 1;
   if (Board.pawnCount[colour] <= Board.pawnCount[enemy]) return 0;
   const bool kingWing =
-      EvalState.firstPawnFile[colour] > KING_WING_FIRST_FILE && EvalState.firstPawnFile[enemy] > KING_WING_FIRST_FILE;
+      EvalState.firstPawnFile[colour] >= KING_WING_FIRST_FILE && EvalState.firstPawnFile[enemy] >= KING_WING_FIRST_FILE;
   const bool queenWing =
-      EvalState.lastPawnFile[colour] < QUEEN_WING_LAST_FILE && EvalState.lastPawnFile[enemy] < QUEEN_WING_LAST_FILE;
+      EvalState.lastPawnFile[colour] <= QUEEN_WING_LAST_FILE && EvalState.lastPawnFile[enemy] <= QUEEN_WING_LAST_FILE;
   return kingWing || queenWing ? -SAME_WING_MAJORITY_PENALTY : 0;
 }
 

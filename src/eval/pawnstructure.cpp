@@ -101,9 +101,9 @@ struct PawnFile {
   int enemy;
   int file;
   int up;      // one step forward
-  int rank;    // relative rank of the front pawn (R)
-  int square;  // front pawn (S)
-  int stop;    // square in front of it (S1)
+  int rank;    // relative rank of the front pawn
+  int square;  // front pawn
+  int stop;    // square in front of it (the stop square)
 };
 
 int ownAttacks(const PawnFile& p, int s) { return Board.pawnAttacks[p.colour][s]; }
@@ -397,7 +397,7 @@ int scoreFile(int colour, int file) {
   // Step 1. Base value; a front pawn defended by no more own pawns than enemy pawns attack it.
   int e = pawnFileValue[file] + pawnSquareValue[relativeSquare(colour, p.square)];
   if (ownAttacks(p, p.square) <= enemyAttacks(p, p.square)) flags |= PAWN_UNDERDEFENDED;
-  // Steps 2 to 9.
+  // Steps 2 to 9. Duo, single or doubled pawns, a weak pawn, the free file and control of the stop square.
   e += scoreDuo(p);
   e += Board.filePawns[colour][file] < 2 ? scoreSinglePawn(p) : scoreDoubledPawns(p);
   e += scoreWeakPawn(p);

@@ -32,8 +32,7 @@ constexpr int ADVANCED_LONE_PENALTY = 4;
 constexpr int ATTACKED_PAWN_PENALTY = 2;     // per enemy piece attacking the pawn
 constexpr int FIRST_HANGING_PENALTY = 6;     // the first hanging pawn of the side to move
 constexpr int PIECE_IN_FRONT_PENALTY = 3;    // a piece stands on the stop square
-constexpr int ENDGAME_PHASE = 3;
-constexpr int16_t hangingEqualPenalty[4] = {2, 2, 2, 2};  // by gamePhase
+constexpr int16_t hangingEqualPenalty[PHASE_COUNT] = {2, 2, 2, 2};  // by gamePhase
 // By (king distance + taxicab distance) / 2 between an underdefended pawn and the enemy king.
 constexpr int16_t kingProximity[16] = {-32, -16, -12, -8, -4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
@@ -79,7 +78,7 @@ void scoreContestedPawn(int colour, int s) {
       addTo(EvalState.threatScore[colour], -FIRST_HANGING_PENALTY);
     if (Board.pawnAttacks[enemy][s] == 0) ++EvalState.hangingPawns[colour];
   } else if (attackers == defenders && attackers > 0) {
-    assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= ENDGAME_PHASE);
+    assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= PHASE_ENDGAME);
     addTo(EvalState.threatScore[colour], -hangingEqualPenalty[EvalState.gamePhase]);
   }
 
@@ -102,7 +101,7 @@ void scoreStopSquare(int colour, int s, uint16_t fileInfo, bool endgame) {
 }
 
 // One colour's pawns, last list entry first. The endgame variant also pays each pawn its rank
-// and weighs the enemy king's distance to contested pawns; it counts advanced pawns as phase 3.
+// and weighs the enemy king's distance to contested pawns; it counts advanced pawns as in the endgame phase.
 void runPawnLoop(int colour, bool endgame) {
   const int enemy = colour ^ 1;
   const int enemyKing = kingSquare(enemy);
@@ -139,7 +138,7 @@ void runPawnLoop(int colour, bool endgame) {
   }
 
   // Step 4. Many advanced, poorly defended pawns cost more as the game goes on.
-  const int phase = endgame ? ENDGAME_PHASE : EvalState.gamePhase;
+  const int phase = endgame ? PHASE_ENDGAME : EvalState.gamePhase;
   if (advanced > 0) addTo(score, -(advanced + 1) * phase * advanced);
 }
 

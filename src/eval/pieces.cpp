@@ -101,7 +101,7 @@ constexpr int NO_FILE_DISTANCE = 7;  // a file with own pawns in front of the pi
 constexpr int16_t pinWeightUndefended[8] = {0, 4, 8, 8, 14, 20, 30, 0};
 // By the relative rank of the own pawn in front of a rook.
 constexpr int blockedRookPenalty[8] = {0, 4, 4, 2, 1, 0, 0, 0};
-constexpr int exposurePenalty[4] = {7, 7, 7, 7};  // by gamePhase
+constexpr int exposurePenalty[PHASE_COUNT] = {7, 7, 7, 7};  // by gamePhase
 constexpr int MOVER_THREAT_PENALTY = 12;          // threatened piece of the side to move
 constexpr int PINNED_MINOR_PENALTY = 24;          // minor pinned to its king and hit by a pawn
 constexpr int ATTACKER_WEIGHT = 2;                // per attacker of a piece
@@ -115,7 +115,7 @@ constexpr int BLACK_OUTPOST_NEAR_LIMIT = 35;
 constexpr int OUTPOST_PAWN_FACTOR = 3;
 constexpr int OUTPOST_PIECE_FACTOR = 2;
 constexpr int OUTPOST_CONTESTED_FACTOR = 2;
-constexpr int EARLY_PHASE_LIMIT = 2;              // the c-pawn rule applies below this gamePhase
+constexpr int EARLY_PHASE_LIMIT = PHASE_LATE_MIDDLEGAME;  // the c-pawn rule applies below this gamePhase
 constexpr int KNIGHT_BLOCKS_C_PAWN = 4;
 constexpr int KNIGHT_BLOCKS_C_PAWN_D5 = 7;
 constexpr int PAWN_SUPPORT_BONUS = 2;
@@ -278,7 +278,7 @@ bool enemyKingOnBackRanks(int us) {
 int16_t pinPenalty(int s) {
   const int us = pieceColour(s);
   const int them = us ^ 1;
-  // Step 1.
+  // Step 1. No pin or skewer on this piece.
   const int info = EvalState.pinInfo[s];
   if (info == 0) return 0;
   // Step 2. Pinned or skewered against the piece code `info`.
@@ -298,22 +298,22 @@ int16_t evaluateKnight(int s) {
   const int us = pieceColour(s);
   const int them = us ^ 1;
   const int rs = relativeSquare(us, s);
-  // Step 1.
+  // Step 1. Pin penalty.
   int v = pinPenalty(s);
   // Step 2. Outpost.
   v += outpostBonus(us, s);
-  // Step 3.
+  // Step 3. Mobility.
   EvalState.mobilityScore[us] += EvalState.safeMobility[s];
-  // Step 4.
+  // Step 4. Square value.
   v += knightTable[rs];
   // Step 5. Knight on c3 in front of its c2 pawn early in the game.
   if (rs == C3 && EvalState.gamePhase < EARLY_PHASE_LIMIT && ownPawnOn(us, C2)) {
     if (pawnAttackers(us, s) == 0) v -= KNIGHT_BLOCKS_C_PAWN;
     if (holds(relativeSquare(us, D5), PAWN, them)) v -= KNIGHT_BLOCKS_C_PAWN_D5;
   }
-  // Step 6.
+  // Step 6. Closeness to the enemy king adds to the attack units.
   EvalState.kingAttackUnits[them] += tropism[kingDistance(s, kingSquare(them))];
-  // Step 7.
+  // Step 7. Defended by a pawn or by another piece.
   v += supportBonus(us, s);
   return static_cast<int16_t>(v);
 }
@@ -322,23 +322,23 @@ int16_t evaluateBishop(int s) {
   const int us = pieceColour(s);
   const int them = us ^ 1;
   const int rs = relativeSquare(us, s);
-  // Step 1.
+  // Step 1. Pin penalty and mobility.
   int v = pinPenalty(s);
   EvalState.mobilityScore[us] += EvalState.safeMobility[s];
   // Step 2. Trapped on a7/h7 (a threat, not a threatened piece).
   if (isTrappedBishop(us, rs)) EvalState.threatScore[us] -= TRAPPED_BISHOP_PENALTY;
-  // Step 3.
+  // Step 3. Base bonus.
   v += BISHOP_BASE_BONUS;
   // Step 4. Bad bishop behind its own central pawns.
   const bool dark = isDarkSquare(s);
   noteBishopColour(us, dark);
   const int factor = badBishopFactor[rs];
   if (factor != 0 && centreBlocksBishop(us, rs)) v -= factor * ownPawnsOnColour(us, dark);
-  // Step 5.
+  // Step 5. Defended by a pawn or by another piece.
   v += supportBonus(us, s);
-  // Step 6.
+  // Step 6. Square value.
   v += bishopTable[rs];
-  // Step 7.
+  // Step 7. Closeness to the enemy king adds to the attack units.
   EvalState.kingAttackUnits[them] += tropism[kingDistance(s, kingSquare(them))];
   return static_cast<int16_t>(v);
 }
@@ -349,7 +349,7 @@ int16_t evaluateRook(int s) {
   const int file = fileOf(s);
   const int rank = rankOf(s);
   const int enemyKing = kingSquare(them);
-  // Step 1.
+  // Step 1. Mobility, pin penalty and square value.
   EvalState.mobilityScore[us] += EvalState.safeMobility[s] / HEAVY_MOBILITY_DIVISOR;
   int v = pinPenalty(s) + rookTable[relativeSquare(us, s)];
   int fileDist = NO_FILE_DISTANCE;
@@ -381,7 +381,7 @@ int16_t evaluateRook(int s) {
     if (EvalState.seventhRankCount[us] > 0) v += SECOND_ON_SEVENTH;
     EvalState.seventhRankCount[us] += 1;
   }
-  // Step 6.
+  // Step 6. Closeness to the enemy king, along the file or by distance, adds to the attack units.
   EvalState.kingAttackUnits[them] +=
       std::max(rookFileTropism[fileDist], tropism[kingDistance(s, enemyKing)]);
   return static_cast<int16_t>(v);
@@ -393,14 +393,14 @@ int16_t evaluateQueen(int s) {
   const int file = fileOf(s);
   const int rank = rankOf(s);
   const int enemyKing = kingSquare(them);
-  // Step 1.
+  // Step 1. Mobility, pin penalty and square value.
   EvalState.mobilityScore[us] += EvalState.safeMobility[s] / HEAVY_MOBILITY_DIVISOR;
   int v = pinPenalty(s) + queenTable[relativeSquare(us, s)];
   // Step 2. The file counts toward the king unless own pawns stand in front of the queen.
   int fileDist = NO_FILE_DISTANCE;
   if (Board.filePawns[us][file] == 0 || relativeRank(us, rank) > relativeFrontRank(us, us, file))
     fileDist = fileDistance(s, enemyKing);
-  // Step 3.
+  // Step 3. Closeness to the enemy king, along the file or by distance, adds to the attack units.
   EvalState.kingAttackUnits[them] +=
       std::max(queenFileTropism[fileDist], queenTropism[kingDistance(s, enemyKing)]);
   // Step 4. A queen far from its own king weakens it.
@@ -419,10 +419,10 @@ int16_t pieceSafety(int s, int type) {
   const bool toMove = EvalState.evalSide == us;
   int r = 0;
   int threatened = 0;
-  // Step 1.
+  // Step 1. Attackers of the piece.
   const int attackers = attackersOf(them, s);
   if (attackers > 0) {
-    // Step 2.
+    // Step 2. Each attacker costs.
     r = -ATTACKER_WEIGHT * attackers;
     int defenders = attackersOf(us, s);
     const int16_t enemyWord = EvalState.attackMap[them][s];
@@ -433,7 +433,7 @@ int16_t pieceSafety(int s, int type) {
       threatened = defenders < attackers || enemyWord > ATTACK_ROOK_BIT || pawnHit;
       if (threatened && toMove) r -= MOVER_THREAT_PENALTY;
     } else {
-      // Step 4.
+      // Step 4. A rook, knight or bishop is threatened when undefended, hit by a pawn, or (a rook) by a cheaper piece.
       threatened = defenders == 0 || pawnHit || (type == ROOK && enemyWord > ATTACK_BISHOP_BIT);
       if (threatened && toMove) {
         r -= MOVER_THREAT_PENALTY;
@@ -442,7 +442,7 @@ int16_t pieceSafety(int s, int type) {
       }
       // Step 5. A battery behind the piece counts as one more defender.
       if (EvalState.batteryInfo[s] != 0) defenders += 1;
-      assert(EvalState.gamePhase >= 0 && EvalState.gamePhase <= 3);
+      assert(EvalState.gamePhase >= PHASE_OPENING && EvalState.gamePhase <= PHASE_ENDGAME);
       const int exposure = exposurePenalty[EvalState.gamePhase];
       if (!pawnDefended) {
         if (attackers > defenders && !threatened) {
@@ -457,7 +457,7 @@ int16_t pieceSafety(int s, int type) {
   }
   // Step 6. A discovered attack on this piece is possible.
   if (EvalState.xrayInfo[s] != 0) r -= XRAY_PENALTY;
-  // Step 7.
+  // Step 7. Threatened pieces are counted for the search's threat code.
   EvalState.threatenedPieces[us] += threatened;
   return static_cast<int16_t>(r);
 }

@@ -17,10 +17,8 @@ namespace {
 
 // ---- Draw rules ----
 constexpr int REPETITIONS_FOR_DRAW = 2;         // two earlier occurrences make the third
-constexpr int FIRST_REPETITION_DISTANCE = 3;    // record gameCount - 3 holds the position 4 plies back
 constexpr int REPETITION_STEP = 2;              // same side to move every second record
 constexpr int MIN_GAME_COUNT_FOR_REPETITION = 4;
-constexpr int FIFTY_MOVE_PLIES = 100;
 
 // ---- Resignation ----
 constexpr int RESIGN_MIN_DEPTH = 7;
@@ -34,7 +32,6 @@ constexpr int32_t FRITZ_OWN_CLOCK_OUT = 5;
 constexpr int32_t OPPONENT_CLOCK_LOW = 61;           // no offer when the opponent's flag is near
 
 // ---- Statistics line ----
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
 constexpr int32_t MIN_ELAPSED_FOR_RATE = 99;
 
 bool isDrawFlagged(const Move& move) { return (move.flags & DRAW_FLAG) != 0; }

@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "board/types.h"
 #include "config/settings.h"
+#include "eval/evalstate.h"
 #include "game/littleendian.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
@@ -17,7 +18,7 @@ LearningData Learning;
 
 // ---- Write conditions ---------------------------------------------------------------------------
 
-constexpr int LEARN_MAX_PHASE = 1;          // opening and early middlegame only
+constexpr int LEARN_MAX_PHASE = PHASE_EARLY_MIDDLEGAME;  // opening and early middlegame only
 constexpr int LEARN_MIN_DEPTH = 5;          // shallower searches (and book moves) are not learned
 constexpr int LEARN_MAX_GAME_COUNT = 60;    // the first 59 moves of a game
 constexpr int LOST_LIMIT = -150;            // at least one score must be above this

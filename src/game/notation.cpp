@@ -45,12 +45,11 @@ constexpr uint8_t HASH_AGE_HELD = 251;
 
 // ---- Thinking line ----
 constexpr int THINKING_LINE_SIZE = 640;      // 4 numbers and 49 moves of 6 characters fit
-constexpr int SHOWN_DEPTH_OFFSET = 2;        // iterations are counted from the pre-search
 constexpr int QUIET_DEPTH = 4;               // shallower lines are shown only for mate scores
 constexpr int LOGGED_DEPTH = 3;              // deeper marked lines go to the log
 constexpr int FRITZ_MATE_SHIFT = 22767;      // moves mate scores near +-32767
-constexpr int FIRST_MARKED_KIND = 1;
-constexpr int LAST_MARKED_KIND = 7;
+constexpr int FIRST_MARKED_KIND = LINE_FAIL_LOW;
+constexpr int LAST_MARKED_KIND = LINE_FINAL;
 
 char fileLetter(int square) { return static_cast<char>('a' + fileOf(square)); }
 char rankDigit(int square) { return static_cast<char>('1' + rankOf(square)); }
@@ -157,7 +156,7 @@ int enterMove(char* text) {
   if (Board.gameCount >= GAME_MOVE_LIMIT) return 0;
   // An edited position without a king each (or with the side not to move in check) takes no move.
   if (!positionIsPlayable(Board.sideToMove)) return 0;
-  // Step 1.
+  // Step 1. No moves generated yet at the first plies.
   for (int p = 0; p <= 3; ++p) MoveStack.plyStart[p] = 0;
   // Step 2. The fritz interface renders promotion letters in upper case.
   if (ProtocolState.fritzMode && std::strlen(text) > COORDINATE_LENGTH &&
@@ -167,7 +166,7 @@ int enterMove(char* text) {
   // Steps 3 and 4. Only the first match counts, even if it turns out illegal.
   Move move;
   if (!findNamedMove(text, move)) return 0;
-  // Step 5.
+  // Step 5. Make the move; one that leaves the own king in check is taken back and refused.
   const int mover = Board.sideToMove;
   makeMove(mover, move);
   Ordering.ply = 0;
@@ -175,10 +174,10 @@ int enterMove(char* text) {
     unmakeMove(mover, move);
     return 0;
   }
-  // Step 6.
+  // Step 6. Render the move and log it.
   formatMove(move.from, move.to, 0);
   logMover(move.to);
-  // Step 7.
+  // Step 7. A move entered ages the hash tables.
   const uint8_t age = HashTable.hashAge;
   HashTable.hashAge = age >= HASH_AGE_LIMIT ? HASH_AGE_HELD : static_cast<uint8_t>(age + 1);
   return 1;
@@ -208,14 +207,14 @@ void printThinking(int score, const uint16_t* pv, int kind) {
     if (ProtocolState.setboardRun && !marked) return;
     if (score == NO_SCORE) return;
   }
-  // Step 3.
+  // Step 3. The shown depth; a line has now been printed.
   const int depth = EvalContext.searchDepth + SHOWN_DEPTH_OFFSET;
   Notation.thinkingPrinted = 1;
-  // Step 4.
+  // Step 4. Fritz shows mate scores shifted.
   if (ProtocolState.fritzMode && std::abs(score) > MATE_RANGE) {
     score += score > 0 ? FRITZ_MATE_SHIFT : -FRITZ_MATE_SHIFT;
   }
-  // Step 5.
+  // Step 5. Depth, score, time, nodes and the principal variation.
   char line[THINKING_LINE_SIZE];
   int length = std::snprintf(line, sizeof line, "%d %d %d %" PRIu64 " ", depth, score,
                              static_cast<int>(TimeControl.elapsed), shownNodes);
@@ -223,9 +222,9 @@ void printThinking(int score, const uint16_t* pv, int kind) {
     formatMove(moveCodeFrom(pv[i]), moveCodeTo(pv[i]), SearchState.pvFlags[i] & FLAGS_LOW_BYTE);
     length += std::snprintf(line + length, sizeof line - length, "%s ", Notation.coordText);
   }
-  // Step 6.
+  // Step 6. Send the line.
   sendLine("%s\n", line);
-  // Step 7.
+  // Step 7. Deep or mate lines of the marked kinds (or the forced line) also go to the log.
   if ((EvalContext.searchDepth > LOGGED_DEPTH || std::abs(score) > MATE_RANGE) && (marked || forced)) {
     logPrintf("%s\n", line);
     flushLog();

@@ -15,6 +15,18 @@ extern NotationData Notation;
 
 constexpr int16_t FORCE_THINKING_LINE = 32;
 
+// Kinds of thinking line, as the think driver prints them. Only the difference between the plain
+// line and the marked ones matters to the printer; no kind is ever shown.
+constexpr int LINE_ITERATION_START = 0;  // plain: before the first root move, with the previous best
+constexpr int LINE_FAIL_LOW = 1;         // marked from here on: the first root move failed low
+constexpr int LINE_FAIL_HIGH = 3;        // the first root move failed high
+constexpr int LINE_FAIL_HIGH_AGAIN = 4;  // a re-search failed high again, or a later move beat the scout
+constexpr int LINE_NEW_BEST = 5;         // a new best root move with its exact score
+constexpr int LINE_FINAL = 7;            // the final line after the move has been made
+
+// The interface is shown the search depth plus this: iterations are counted from the pre-search.
+constexpr int SHOWN_DEPTH_OFFSET = 2;
+
 void formatMove(int from, int to, int flags);
 int enterMove(char* text);
 uint16_t parseMoveCode(const char* text, int side);

@@ -29,19 +29,18 @@
 namespace {
 
 // ---- Windows and score landmarks ----
-constexpr int FULL_WINDOW = 9999;               // the widest root window
 constexpr int MATED_PRESEARCH = -9998;          // pre-search best below this: full window
 constexpr int FIRST_WINDOW_HALF = 230;          // first iteration: best +- 230
-constexpr int MATED_WINDOW_BETA = -9000;        // window when the pre-search found only mates against us
+constexpr int MATED_WINDOW_BETA = -MATE_RANGE;  // window when the pre-search found only mates against us
 constexpr int ITERATION_WINDOW_HALF = 30;       // later iterations: best +- 30
 constexpr int SCOUT_WIDTH = 11;                 // scout window (alpha, alpha + 11)
 constexpr int FAIL_HIGH_STEP = 80;              // first re-search after a fail high: score + 80
 constexpr int SCOUT_RESEARCH_STEP = 100;        // scout fail high re-searched up to score + 100
 constexpr int ROOT_FLOOR_MARGIN = 75;           // rootFloor = score - 75
-constexpr int FIRST_LINE_BONUS = 30;            // kind-0 line shows alpha + 30 (the last best)
+constexpr int FIRST_LINE_BONUS = 30;            // the iteration-start line shows alpha + 30 (the last best)
 constexpr int MATE_FOUND = 9001;                // no further iteration at or above this
 constexpr int HOPELESS = -9997;                 // below this the iterations stop
-constexpr int ILLEGAL_MOVE_BASE = 10000;        // an illegal root move scores ply - 10000
+constexpr int ILLEGAL_MOVE_BASE = MATE_SCORE;   // an illegal root move scores as mated at its ply
 constexpr int STALE_MARK_LIMIT = -10000;        // generation scores below this are old marks
 constexpr int STALE_MARK_LIFT = 32000;
 constexpr int16_t HISTORY_START = -32000;
@@ -57,7 +56,6 @@ constexpr int STABILITY_MIN_DEPTH = 3;          // best-move changes count from 
 constexpr int SINGLE_MOVE_MIN_DEPTH = 4;        // one legal move: decided after depth 4
 constexpr int STOP_MIN_DEPTH = 4;               // a stop ends the move loop from depth 4
 constexpr int TIME_RULES_MIN_DEPTH = 5;         // per-move time rules from depth 5
-constexpr int NULL_REDUCTION_NORMAL = 2;
 constexpr int NULL_REDUCTION_SELECTIVE = 3;     // SELECTIVITY 3 or 4
 constexpr int SELECTIVE_FROM = 3;
 constexpr uint16_t PV_FLAG_MASK = 0xFFFF;
@@ -83,8 +81,8 @@ constexpr int CHECK_ORDER_BONUS = 500;
 constexpr int REVERSE_MOVE_PENALTY = 5;         // taking back the engine's own last move
 constexpr int SPECIAL_MOVE_BONUS = 50;
 constexpr int EARLY_PIECE_PENALTY = 5;          // queen in the opening, king before the endgame
-constexpr int QUEEN_EARLY_PHASE = 1;            // gamePhase below this
-constexpr int KING_EARLY_PHASE = 2;
+constexpr int QUEEN_EARLY_PHASE = PHASE_EARLY_MIDDLEGAME;  // gamePhase below this
+constexpr int KING_EARLY_PHASE = PHASE_LATE_MIDDLEGAME;
 constexpr int MIN_GAME_COUNT_FOR_REVERSE = 3;
 
 // Positions with a preferred root move, identified by hashLock.
@@ -272,7 +270,7 @@ void playBookMove(RootContext& ctx, int chosen) {
   ctx.bookMove = 1;
 }
 
-// Step 6. Returns 1 when the think ends here (book information).
+// Step 6. No legal move, or a book move. Returns 1 when the think ends here (book information).
 int decideOutcome(RootContext& ctx) {
   if (SearchState.legalRootMoves == 0) {
     SearchState.stopSearch = 1;
@@ -371,7 +369,7 @@ void acceptBestMove(RootContext& ctx, int index, int score) {
   ctx.bestIndex = index;
   readPvFromHash(EvalContext.rootSide ^ 1, PV_READ_START);
   if (EvalContext.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
-  printThinking(score, SearchState.pv, 5);
+  printThinking(score, SearchState.pv, LINE_NEW_BEST);
 }
 
 // The first root move: full-window re-searches after a fail high or a fail low.
@@ -384,20 +382,20 @@ void searchFirstRootMove(RootContext& ctx, int index) {
   if (s.stopSearch) {
     score = s.rootScore;
   } else if (score >= ctx.beta) {
-    printThinking(score, s.pv, 3);
+    printThinking(score, s.pv, LINE_FAIL_HIGH);
     const int raisedBeta = std::min(score + FAIL_HIGH_STEP, FULL_WINDOW);
     const int again = searchAfterRootMove(index, depth, score - 1, raisedBeta, 0);
     if (!s.stopSearch) {
       score = again;
       if (again >= raisedBeta) {
-        printThinking(again, s.pv, 4);
+        printThinking(again, s.pv, LINE_FAIL_HIGH_AGAIN);
         const int open = searchAfterRootMove(index, depth, again - 1, FULL_WINDOW, 0);
         if (!s.stopSearch) score = std::max(open, again);
       }
     }
   } else if (score <= ctx.alpha) {
     noteRootFailLow();
-    printThinking(score, s.pv, 1);
+    printThinking(score, s.pv, LINE_FAIL_LOW);
     refreshElapsed();
     const int again = searchAfterRootMove(index, depth, -FULL_WINDOW, score + 1, 0);
     if (!s.stopSearch) score = again;
@@ -423,7 +421,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
     return;
   }
-  printThinking(scout, s.pv, 4);
+  printThinking(scout, s.pv, LINE_FAIL_HIGH_AGAIN);
   int score;
   if (scout < MATE_RANGE) {
     score = searchAfterRootMove(index, depth, scout - 1, scout + SCOUT_RESEARCH_STEP, 0);
@@ -439,7 +437,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
   } else {
     move.score = static_cast<int16_t>(score);
-    printThinking(alpha, s.pv, 5);
+    printThinking(alpha, s.pv, LINE_NEW_BEST);
   }
 }
 
@@ -466,7 +464,7 @@ void searchRootMove(RootContext& ctx, int i) {
   if (reversesOwnLastMove(move)) EvalContext.rootBonus[1] -= REVERSE_MOVE_PENALTY;
   if (codeOf(move) == ctx.specialMove) EvalContext.rootBonus[1] += SPECIAL_MOVE_BONUS;
   s.plyLimit = static_cast<int8_t>(EvalContext.searchDepth + PLY_LIMIT_MARGIN);
-  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
+  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, LINE_ITERATION_START);
   if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) EvalContext.rootBonus[1] -= EARLY_PIECE_PENALTY;
   Ordering.nodes += 1;
   if (i == 0) {
@@ -522,37 +520,37 @@ void setKillersFromPv() {
 void deepen(RootContext& ctx) {
   SearchData& s = SearchState;
   while (!s.stopSearch && EvalContext.searchDepth <= MAX_ITERATION) {
-    // Step 11.1.
+    // Step 11.1. One ply deeper; the iteration's time state and counters start afresh.
     EvalContext.searchDepth += 1;
     if (s.maxDepthReached < EvalContext.searchDepth) s.maxDepthReached = EvalContext.searchDepth;
     resetIterationTimeState();
     s.rootMovesSearched = 0;
     ctx.bestIndex = -1;
-    // Step 11.2.
+    // Step 11.2. Every root move in list order.
     for (int i = 0; ctx.first + i <= ctx.last; ++i) {
       searchRootMove(ctx, i);
       if (EvalContext.searchDepth >= STOP_MIN_DEPTH && s.stopSearch) break;
     }
-    // Step 11.3.
+    // Step 11.3. A single legal move stops the search once it has been searched deep enough.
     if (s.legalRootMoves == 1 && EvalContext.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) s.stopSearch = 1;
-    // Step 11.4.
+    // Step 11.4. The best move goes to the front.
     rotateBestToFront(ctx);
     const Move& best = rootMove(ctx.first);
     const int bestScore = best.score;
-    // Step 11.5.
+    // Step 11.5. A finished iteration stores the best move in the table as exact.
     if (!s.stopSearch) storeHash(EvalContext.rootSide, bestScore, EvalContext.searchDepth, best.from, best.to, 0, BOUND_EXACT);
-    // Step 11.6.
+    // Step 11.6. Waiting input, the depth limit, a mate found or the clock ends the deepening.
     refreshElapsed();
     if (s.inputPending || EvalContext.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
         !clockAllowsNextIteration()) {
       s.stopSearch = 1;
     }
-    // Step 11.7.
+    // Step 11.7. The principal variation seeds the killers.
     setKillersFromPv();
-    // Step 11.8.
+    // Step 11.8. A hopeless score ends the deepening.
     if (bestScore < HOPELESS) s.stopSearch = 1;
     if (s.stopSearch) break;
-    // Step 11.9.
+    // Step 11.9. The next iteration's window around the best score.
     ctx.alpha = bestScore - ITERATION_WINDOW_HALF;
     ctx.beta = bestScore + ITERATION_WINDOW_HALF;
     ctx.previousBest = codeOf(best);
@@ -565,10 +563,10 @@ void deepen(RootContext& ctx) {
 void playMove(const RootContext& ctx, Move& best, int score) {
   if (learningConditionsHold(score, ctx.preSearchBest, ctx.phaseAtStart)) writeLearning(score, codeOf(best));
   makeMove(EvalContext.rootSide, best);
-  printThinking(score, SearchState.pv, 7);
+  printThinking(score, SearchState.pv, LINE_FINAL);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
     Notation.thinkingPrinted = FORCE_THINKING_LINE;
-    printThinking(score, SearchState.pv, 7);
+    printThinking(score, SearchState.pv, LINE_FINAL);
   }
   formatMove(best.from, best.to, best.flags & MOVE_TEXT_FLAG_MASK);
   printEngineMove(best.to);
@@ -590,7 +588,7 @@ void finishThink(RootContext& ctx) {
   ProtocolData& protocol = ProtocolState;
   Move best = rootMove(ctx.first);
   const int score = best.score;
-  // Step 13.
+  // Step 13. Game end, and the move to ponder on.
   judgeOutcome(best, score);
   if (!ctx.bookMove) {
     protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
@@ -598,7 +596,7 @@ void finishThink(RootContext& ctx) {
   } else {
     refreshElapsed();
   }
-  // Step 14.
+  // Step 14. Play the move when there is one to play; otherwise only the stalemate line.
   const int legal = s.legalRootMoves;
   const bool drawn = (best.flags & DRAW_FLAG) != 0;
   const bool play = ((score > NO_LEGAL_MOVE_SCORE || drawn) && legal >= 1) || legal == 1 || ctx.bookMove;
@@ -607,7 +605,7 @@ void finishThink(RootContext& ctx) {
   } else if (drawn) {
     announceStalemate();
   }
-  // Step 15.
+  // Step 15. The move's game record, the clock, game over or the other side to move.
   if (play) recordEngineMove(ctx, score);
   updateClockAfterMove();
   if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
@@ -652,29 +650,29 @@ void think(int side, int mode) {
   ctx.preSearchBest = NO_LEGAL_MOVE_SCORE;
   ctx.bestIndex = -1;
 
-  // Steps 1 and 2.
+  // Steps 1 and 2. Everything a think starts from, and the think's clock.
   resetThinkState(side, mode);
   startThinkClock();
-  // Step 3.
+  // Step 3. Phase, root evaluation, hash aging, budget and null-move reduction (for a move or a ponder search).
   if (mode == THINK_MOVE || mode == THINK_PONDER) {
     prepareSearch();
     ctx.phaseAtStart = EvalState.gamePhase;
   }
-  // Steps 4 to 6.
+  // Steps 4 to 6. Root moves, their legality, and the end of the think without a search.
   generateRootMoves(ctx);
   checkRootMoves(ctx);
   if (decideOutcome(ctx)) {
     EvalContext.searchDepth = 0;
     return;
   }
-  // Steps 7 to 10.
+  // Steps 7 to 10. Special root moves, the pre-search, the move order and the first window.
   markRootSpecials(ctx);
   if (!SearchState.stopSearch) {
     preSearch(ctx);
     orderRootMoves(ctx);
     openFirstWindow(ctx);
   }
-  // Step 11.
+  // Step 11. Iterative deepening.
   deepen(ctx);
   // Step 12. Pondering and analysis never play; neither does a ponder search without a hit.
   const bool playsNow = !SearchState.pondering && !ProtocolState.analyzing &&

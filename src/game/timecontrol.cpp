@@ -18,19 +18,14 @@ TimeControlData TimeControl;
 
 namespace {
 
-// ---- Clock units ----
-constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
-constexpr int64_t SECONDS_PER_MINUTE = 60;
-
-// ---- Whole-game budget (time mode 1): divisors of the remaining time by game phase ----
+// ---- Whole-game budget (TIME_MODE_GAME): divisors of the remaining time by game phase ----
 constexpr int64_t ENDGAME_SHORT_CLOCK = 6000;      // below this the endgame divisor is larger
 constexpr int64_t ENDGAME_DIVISOR_SHORT = 26;
 constexpr int64_t ENDGAME_DIVISOR = 22;
 constexpr int64_t LATE_MIDDLEGAME_DIVISOR_QUEEN = 24;  // opponent still has a queen
 constexpr int64_t LATE_MIDDLEGAME_DIVISOR = 26;
 constexpr int64_t OPENING_DIVISOR = 28;
-constexpr int64_t OPENING_BONUS_DIVISOR = 6;           // phase 0 adds R / 6
+constexpr int64_t OPENING_BONUS_DIVISOR = 6;           // the opening adds a sixth of the budget
 // Short clocks: fixed divisors that override the phase rule.
 constexpr int64_t SHORT_CLOCK_1 = 4500, SHORT_DIVISOR_1 = 40;
 constexpr int64_t SHORT_CLOCK_2 = 1500, SHORT_DIVISOR_2 = 45;
@@ -41,24 +36,24 @@ constexpr int64_t SMALL_BUDGET = 400;
 constexpr int64_t COMFORTABLE_CLOCK = 8000;
 constexpr int64_t SMALL_BUDGET_BONUS = 100;
 
-// ---- Moves-per-period budget (time mode 5) ----
+// ---- Moves-per-period budget (TIME_MODE_PERIOD) ----
 constexpr int64_t LAST_MOVE_DIVISOR = 2;           // the last move of a period gets half the clock
-constexpr int64_t PHASE1_BONUS_DIVISOR = 10;       // + R / 10 in phase 1
-constexpr int64_t PHASE0_BONUS_DIVISOR = 5;        // + R / 5 in phase 0
+constexpr int64_t PERIOD_MIDDLEGAME_BONUS_DIVISOR = 10;  // the early middlegame adds a tenth of the budget
+constexpr int64_t PERIOD_OPENING_BONUS_DIVISOR = 5;      // the opening adds a fifth of the budget
 
-// ---- Comparison with the opponent's clock (time modes 1 and 5) ----
+// ---- Comparison with the opponent's clock (whole game and moves per period) ----
 constexpr int64_t LARGE_BUDGET = 4000;             // the two branches split here
 constexpr int64_t TINY_BUDGET = 300, TINY_LEAD = 150, TINY_BONUS = 150;
 constexpr int64_t SMALL_LEAD_BUDGET = 450, SMALL_LEAD = 100, SMALL_LEAD_BONUS = 100;
 constexpr int64_t BIG_LEAD = 1000, BIG_LEAD_BONUS = 100;
 constexpr int64_t LEAD_BONUS = 100;
 constexpr int64_t SHORT_OWN_CLOCK = 1500;          // below this the cuts are harsher
-constexpr int64_t MIN_BUDGET_TO_CUT_SMALL = 1;     // small branch: cut only when R > 1
-constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only when R > 100
+constexpr int64_t MIN_BUDGET_TO_CUT_SMALL = 1;     // small branch: cut only a budget above 1
+constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only a budget above 100
 
 // ---- Reserve ----
 constexpr int64_t NO_RESERVE_CLOCK = 1300;         // at or below this there is no reserve
-constexpr int64_t RESERVE_BUDGET_FACTOR = 4;       // reserve at most 4 R
+constexpr int64_t RESERVE_BUDGET_FACTOR = 4;       // reserve at most 4 budgets
 
 // ---- Safety margin on the engine's clock ----
 // The interface's clock runs from the moment it sends the move until our answer arrives: the poll
@@ -91,16 +86,16 @@ constexpr int RECAPTURE_IN_CHECK_FACTOR = 2;
 constexpr int MIN_GAME_COUNT_FOR_RECAPTURE = 2;
 
 // ---- Extensions at root moves ----
-constexpr int DROP_SLACK = 5;                      // s <= V + 5 counts as a drop
+constexpr int DROP_SLACK = 5;                      // up to 5 above the previous best counts as a drop
 constexpr int DROP_LARGE = 30, DROP_MEDIUM = 15;
 constexpr int DROP_EXPIRY_LARGE = 4, DROP_EXPIRY_MEDIUM = 3, DROP_EXPIRY_SMALL = 2, DROP_EXPIRY_NONE = 1;
 constexpr int SMALL_GRANT_DIVISOR = 8;             // reserve / 8
 constexpr int LARGE_GRANT_DIVISOR = 5;             // reserve / 5
-constexpr int RECOVERED_MARGIN = 25;               // s > V - 25: recovered
+constexpr int RECOVERED_MARGIN = 25;               // less than 25 below the previous best: recovered
 constexpr int RECOVERED_WINNING = 100, RECOVERED_WINNING_GAP = 50;
 constexpr int PARTIAL_RECOVERY_MARGIN = 60;
 constexpr int WINNING_RECOVERY_MARGIN = 150;
-constexpr int FIRST_MOVE_EXPIRY = 2;               // E0 for the first root move
+constexpr int FIRST_MOVE_EXPIRY = 2;               // a recovery at the first root move extends until root move 2
 constexpr int FIRST_MOVE_LONG_EXPIRY = 6;
 
 constexpr int64_t PERCENT = 100;
@@ -125,17 +120,17 @@ int32_t toClock(int64_t value) {
   return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// Time mode 1: a share of the remaining time by game phase, fixed shares on a short clock.
+// Whole game: a share of the remaining time by game phase, fixed shares on a short clock.
 int64_t wholeGameBudget(int64_t t, int phase, int opponent) {
   int64_t r;
-  if (phase == 3) {
+  if (phase == PHASE_ENDGAME) {
     r = t < ENDGAME_SHORT_CLOCK ? t / ENDGAME_DIVISOR_SHORT : t / ENDGAME_DIVISOR;
-  } else if (phase == 2) {
+  } else if (phase == PHASE_LATE_MIDDLEGAME) {
     const bool opponentQueen = Board.typeCount[opponent][QUEEN] > 0;
     r = t >= ENDGAME_SHORT_CLOCK && opponentQueen ? t / LATE_MIDDLEGAME_DIVISOR_QUEEN : t / LATE_MIDDLEGAME_DIVISOR;
   } else {
     r = t / OPENING_DIVISOR;
-    if (phase == 0) r += r / OPENING_BONUS_DIVISOR;
+    if (phase == PHASE_OPENING) r += r / OPENING_BONUS_DIVISOR;
   }
   if (t <= SHORT_CLOCK_1) {
     r = t / SHORT_DIVISOR_1;
@@ -158,12 +153,12 @@ void logWholeGameBudget(int64_t t, int64_t o, int64_t r) {
   logPrintf("GegnerUhr: %ld\n", static_cast<long>(TimeControl.GegnerUhr));
 }
 
-// Time mode 5: the remaining time shared by the moves left, more in the opening.
+// Moves per period: the remaining time shared by the moves left, more in the opening.
 int64_t periodBudget(int64_t t, int phase, int movesLeft) {
   if (movesLeft == 1) return t / LAST_MOVE_DIVISOR;
   int64_t r = t / movesLeft;
-  if (phase == 1) r += r / PHASE1_BONUS_DIVISOR;
-  if (phase == 0) r += r / PHASE0_BONUS_DIVISOR;
+  if (phase == PHASE_EARLY_MIDDLEGAME) r += r / PERIOD_MIDDLEGAME_BONUS_DIVISOR;
+  if (phase == PHASE_OPENING) r += r / PERIOD_OPENING_BONUS_DIVISOR;
   return r;
 }
 

@@ -3,6 +3,10 @@
 #pragma once
 #include <cstdint>
 
+constexpr int64_t CENTISECONDS_PER_SECOND = 100;
+constexpr int64_t SECONDS_PER_MINUTE = 60;
+constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
+
 constexpr int TIME_MODE_GAME = 1;          // "level" with 0 moves (whole game, optional increment)
 constexpr int TIME_MODE_ONE_MOVE = 2;      // "level" with 1 move per period
 constexpr int TIME_MODE_FIXED_TIME = 3;    // "st"

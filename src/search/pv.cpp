@@ -14,7 +14,7 @@ namespace {
 constexpr int PV_LAST_INDEX = 46;       // the variation is read up to pv[46] (pv[47] ends it)
 constexpr int PV_USABLE_DEPTH = -32;    // entries above this depth carry a move worth following
 constexpr int REPETITION_FROM = 6;      // odd indices above this are checked for repetitions
-constexpr int REPETITION_FIRST_BACK = 4;
+constexpr int PV_REPETITION_DISTANCE = 4;  // pv[d - 4] is the nearest earlier position with the same side to move
 
 SearchData& S = SearchState;
 
@@ -27,7 +27,7 @@ bool scoreFitsRootMove(int stored) {
 // pv[d] repeats the position of pv[d-4], pv[d-6], ...: the variation ends with this move.
 bool repeatsEarlierPosition(int d) {
   if (d <= REPETITION_FROM || (d & 1) == 0) return false;
-  for (int i = d - REPETITION_FIRST_BACK; i >= 1; i -= 2) {
+  for (int i = d - PV_REPETITION_DISTANCE; i >= 1; i -= 2) {
     if (S.pvLocks[i] == S.pvLocks[d]) return true;
   }
   return false;

@@ -84,10 +84,10 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   assert(ply >= 2 && ply <= MAX_SEARCH_PLY);
   if (S.stopSearch) return 0;
 
-  // Step 1.
+  // Step 1. Poll for input and the clock every so many nodes.
   if (Ordering.nodes > S.nextPoll && pollForStop()) return 0;
 
-  // Step 2.
+  // Step 2. Per-ply bookkeeping; the maximum ply returns beta.
   S.nullMoves[ply + 1] = S.nullMoves[ply - 1];
   S.extensions[ply] = 0;
   if (ply >= MAX_SEARCH_PLY) return static_cast<int16_t>(beta);
@@ -95,7 +95,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   S.nodeFlags[ply] = 0;
   Ordering.hashMove = 0;
 
-  // Step 3.
+  // Step 3. Hash table probe: a fitting bound answers the node, else its move is tried first.
   if (const HashEntry* e = probeHash(side)) {
     const int s = hashScoreFromStore(e->score, ply);
     if ((e->flags & BOUND_EXACT) || ((e->flags & BOUND_LOWER) && s >= beta) || ((e->flags & BOUND_UPPER) && s <= alpha)) {
@@ -104,11 +104,11 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     Ordering.hashMove = e->move;
   }
 
-  // Step 4.
+  // Step 4. Check.
   const bool inCheck = isSquareAttacked(kingSquare(side), opp) != 0;
   if (inCheck) S.nodeFlags[ply] |= NODE_IN_CHECK;
 
-  // Step 5.
+  // Step 5. Delta-pruning margin, smaller once little material is left.
   MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
   const bool ending = Board.pieceMaterial[WHITE] + Board.pieceMaterial[BLACK] <= Board.pieceValue[QUEEN];
   int margin = ending ? DELTA_MARGIN_ENDING : DELTA_MARGIN;
@@ -120,7 +120,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   bool checkList = false;
   int8_t exact = 0;
   if (!inCheck) {
-    // Step 6.
+    // Step 6. Not in check: stand pat, then the captures (and quiet checks when they are wanted).
     standPat = evaluate(side, -qdepth, alpha, beta, &exact);
     if (standPat > alpha) {
       if (standPat >= beta) return static_cast<int16_t>(standPat);
@@ -137,14 +137,14 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     base = standPat;
     searched = true;
   } else {
-    // Step 7.
+    // Step 7. In check: every move, scored against the material; no move is mate.
     base = evaluate(side, MATERIAL_ONLY, alpha, beta, &exact);
     generateMoves(side);
     if (MoveStack.plyStart[ply + 1] == MoveStack.plyStart[ply]) return static_cast<int16_t>(ply - MATE_SCORE);
     margin = DELTA_MARGIN_IN_CHECK;
   }
 
-  // Step 8.
+  // Step 8. Each move in best-first order: hopeless and pawn-defended captures are skipped, a beta cut-off is stored.
   const int alphaBeforeMoves = alpha;
   Move bestMove{};
   const int last = MoveStack.plyStart[ply + 1] - 1;
@@ -192,7 +192,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     }
   }
 
-  // Step 9.
+  // Step 9. No legal move is mate; a raised alpha goes to the table.
   if (!searched) return static_cast<int16_t>(ply - MATE_SCORE);
   if (alpha > alphaBeforeMoves) storeHash(side, best, -qdepth, bestMove.from, bestMove.to, 0, BOUND_LOWER);
   return static_cast<int16_t>(best);

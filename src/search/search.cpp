@@ -20,10 +20,6 @@
 
 namespace {
 
-// ---- Draws
-constexpr int FIFTY_MOVE_PLIES = 99;    // more plies than this without pawn move or capture
-constexpr int REPETITION_FIRST_BACK = 3;
-
 // ---- Score landmarks
 constexpr int MATE_DISTANCE_LIMIT = 9998;
 constexpr int ILLEGAL_PRESEARCH_SCORE = -32767;
@@ -58,7 +54,6 @@ constexpr int HORIZON_LONG_CHECKS = 3;
 constexpr int HORIZON_CHECK_NODES = 3;        // opponent in check also at ply-3, -5, -7
 
 // ---- Null move
-constexpr int NULL_REDUCTION_NORMAL = 2;
 constexpr int NULL_REDUCTION_DEEP = 3;
 constexpr int NULL_REDUCTION_DEEPEST = 4;
 constexpr int NULL_SHALLOW_DEPTH = 9;
@@ -226,16 +221,16 @@ void markRootMove(int32_t flag) {
   if (Ordering.ply == 2) MoveStack.moveStack[S.rootMoveIndex].flags |= flag;
 }
 
-// ---- Step 4
+// ---- Step 4. Repetition and fifty-move draws
 
 bool isRepetitionOrFifty() {
-  for (int i = Board.gameCount - REPETITION_FIRST_BACK; i > Board.lastIrreversible; i -= 2) {
+  for (int i = Board.gameCount - FIRST_REPETITION_DISTANCE; i > Board.lastIrreversible; i -= 2) {
     if (GameHistory[i].hashKey == Board.hashKey) return true;
   }
-  return Board.gameCount - Board.lastIrreversible > FIFTY_MOVE_PLIES;
+  return Board.gameCount - Board.lastIrreversible >= FIFTY_MOVE_PLIES;
 }
 
-// ---- Step 9
+// ---- Step 9. Extensions for the last moves: recaptures, an approaching queen, a running passer
 
 // The pawn that made the last move (flag PAWN_SIXTH_SEVENTH) is far enough and free enough to
 // extend: on its seventh rank, or on its sixth with nothing in front and not outnumbered.
@@ -251,7 +246,7 @@ bool isDangerousPasser(int side) {
 
 bool lastMovePushedPasser() { return (GameHistory[Board.gameCount].flags & PAWN_SIXTH_SEVENTH) != 0; }
 
-// Rules a to d: the last move was a capture and the previous node was not extended twice.
+// Recapture extensions: the last move was a capture and the previous node was not extended twice.
 void extendForCaptures(Node& n) {
   const int ply = Ordering.ply;
   const int lastSquare = S.captureSquare[ply - 1];
@@ -262,7 +257,7 @@ void extendForCaptures(Node& n) {
   const int pawn = Board.pieceValue[PAWN];
   const bool recapture = lastSquare == S.captureSquare[ply - 2];
   if (recapture) {
-    // a.
+    // A recapture on the same square: of equal value, next to the enemy king, or winning back material.
     if (S.recaptureExtended[ply - 1] == 0) {
       if (diff < SAME_VALUE_SLACK && balance <= RECAPTURE_BALANCE) {
         extendRecapture(n);
@@ -276,7 +271,7 @@ void extendForCaptures(Node& n) {
         extendRecapture(n);
       }
     }
-    // b.
+    // The third capture on the same square in a row, of equal value.
     if (S.recaptureExtended[ply] == 0 && ply > DEEP_RECAPTURE_PLY && lastSquare == S.captureSquare[ply - 4]) {
       const int older = std::abs(last - capturedValueAt(Board.gameCount - 3));
       if (older < SAME_VALUE_SLACK && S.recaptureExtended[ply - 2] == 0 && balance <= RECAPTURE_BALANCE) {
@@ -284,19 +279,19 @@ void extendForCaptures(Node& n) {
       }
     }
   } else if (S.captureSquare[ply - 2] != 0) {
-    // c.
+    // An exchange of equal value, above a pawn, on another square.
     if (diff < SAME_VALUE_SLACK && last > pawn && balance <= RECAPTURE_BALANCE && S.recaptureExtended[ply - 1] == 0) {
       extendRecapture(n);
     }
   }
-  // d.
+  // A piece captured into a pawn ending.
   if (Board.pieceMaterial[WHITE] == 0 && Board.pieceMaterial[BLACK] == 0 && last >= Board.pieceValue[KNIGHT] &&
       balance <= PAWN_ENDING_BALANCE) {
     extend(n);
   }
 }
 
-// e. The enemy queen came next to the king on a square the side does not attack.
+// The enemy queen came next to the king on a square the side does not attack.
 void extendForQueenApproach(Node& n) {
   const int q = Board.lastTo;
   if (S.extensions[Ordering.ply] != 0 || q < 0 || Board.pieceAt[q] != QUEEN) return;
@@ -305,7 +300,7 @@ void extendForQueenApproach(Node& n) {
   n.queenApproach = true;
 }
 
-// f. A passed pawn on its sixth or seventh rank that keeps the score near the root's.
+// A passed pawn on its sixth or seventh rank that keeps the score near the root's.
 void extendForPasser(Node& n) {
   if (!lastMovePushedPasser() || S.extensions[Ordering.ply] != 0) return;
   int8_t exact = 0;
@@ -345,7 +340,7 @@ void extendForLastMoves(Node& n) {
   extendForPasser(n);
 }
 
-// ---- Step 10
+// ---- Step 10. Perpetual check
 
 // The opponent was in check and answered without a capture at `count` of its last nodes.
 bool opponentCheckedQuietly(int count) {
@@ -379,7 +374,7 @@ bool isPerpetualCheck(const Node& n) {
   return ownMovesByOnePiece();
 }
 
-// ---- Steps 11 and 12
+// ---- Steps 11 and 12. Extensions for a check answered at the horizon and an unprotected interposition
 
 // A check given at the horizon gets one ply to be answered.
 void extendCheckAnswerAtHorizon(Node& n) {
@@ -409,7 +404,7 @@ void extendUnprotectedInterposition(Node& n) {
   extend(n);
 }
 
-// ---- Step 14
+// ---- Step 14. Null-move reduction
 
 void setNullReduction(const Node& n) {
   int r;
@@ -424,7 +419,7 @@ void setNullReduction(const Node& n) {
   S.nullReduction[n.side] = static_cast<int8_t>(r);
 }
 
-// ---- Step 15
+// ---- Step 15. Hash table probe
 
 // Returns true with *score when the table answers the node.
 bool probeNode(Node& n, int* score) {
@@ -464,7 +459,7 @@ bool probeNode(Node& n, int* score) {
   return false;
 }
 
-// ---- Step 16
+// ---- Step 16. Null move
 
 bool mayTryNullMove(const Node& n) {
   const int pieces = Board.pieceMaterial[WHITE] + Board.pieceMaterial[BLACK];
@@ -514,7 +509,7 @@ bool tryNullMove(Node& n, int* score) {
   return false;
 }
 
-// ---- Step 18
+// ---- Step 18. Move generation
 
 // Generates the node's moves. Returns true with *score when the node ends here (a static
 // cut-off at depth 1, no move, or mate).
@@ -559,7 +554,7 @@ bool generateNodeMoves(Node& n, int* score) {
   return false;
 }
 
-// ---- Step 19
+// ---- Step 19. Move ordering by a shallow pre-search, or a multi-cut
 
 int lastMoveIndex() { return MoveStack.plyStart[Ordering.ply + 1] - 1; }
 
@@ -635,7 +630,7 @@ bool cutByMultiCut(const Node& n, int* score) {
   return false;
 }
 
-// ---- Step 20
+// ---- Step 20. Futility pruning
 
 // A quiet move (or a small capture) that cannot lift the static score to alpha.
 bool isFutilityCandidate(const Node& n, const Move& m) {
@@ -679,7 +674,7 @@ bool skipByFutility(Node& n, const Move& m, bool* made) {
   return true;
 }
 
-// ---- Step 21
+// ---- Step 21. Re-search of a move that beat alpha: threat test, singular extension
 
 // The move searched at full depth (one ply more than in the loop), window (alpha, beta).
 int researchMove(const Node& n, Move& m) {
@@ -777,7 +772,7 @@ int researchFailHigh(Node& n, int current, int v) {
   return v;
 }
 
-// ---- Steps 22 and 23
+// ---- Steps 22 and 23. Killers and history, and the node's result
 
 void updateOrdering(const Node& n, const Move& m) {
   const int ply = Ordering.ply;
@@ -810,7 +805,7 @@ int finishNode(const Node& n) {
   return n.best;
 }
 
-// Steps 20 to 23: every move in best-first order.
+// Steps 20 to 23. Every move in best-first order: prune, search, re-search, cut off or finish.
 int searchMoves(Node& n) {
   const int ply = Ordering.ply;
   for (int i = MoveStack.plyStart[ply]; i <= lastMoveIndex(); ++i) {
@@ -830,7 +825,7 @@ int searchMoves(Node& n) {
     int v = searchChild(n, m, n.depth - 1, -n.beta, -n.alpha, 0, n.cutFlag);
     m.score = static_cast<int16_t>(v);
     unmakeMove(n.side, m);
-    // Step 21.
+    // Step 21. A move that beat alpha inside the ply limit is searched again one ply deeper.
     if (v > n.alpha && ply < S.plyLimit - RESEARCH_PLY_MARGIN && v > -MATE_RANGE && v < MATE_RANGE &&
         v > rootFloorAt(ply)) {
       v = researchFailHigh(n, i, v);
@@ -842,13 +837,13 @@ int searchMoves(Node& n) {
     if (v <= n.alpha) continue;
     n.alpha = v;
     if (v >= n.beta) {
-      // Step 22.
+      // Step 22. Beta cut-off: the move feeds the move ordering and goes to the table as a lower bound.
       updateOrdering(n, m);
       storeHash(n.side, n.best, n.depth, m.from, m.to, n.noNull, BOUND_LOWER);
       return n.best;
     }
   }
-  // Step 23.
+  // Step 23. No cut-off: mate, stalemate or the best score, stored in the table.
   return finishNode(n);
 }
 
@@ -876,7 +871,7 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   assert(ply > 2 || positionIsPlayable(side));
   if (S.stopSearch) return 0;
 
-  // Step 1.
+  // Step 1. The node's own record; the null-move count carries over from the grandparent.
   Node n{};
   n.side = side;
   n.opp = side ^ 1;
@@ -892,18 +887,18 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   n.best = NO_SCORE;
   S.nullMoves[ply + 1] = S.nullMoves[ply - 1];
 
-  // Step 2.
+  // Step 2. Poll for input and the clock every so many nodes.
   if (Ordering.nodes > S.nextPoll && pollForStop()) return 0;
 
-  // Step 3.
+  // Step 3. Clear this ply's extension counts and node flags.
   S.extensions[ply] = 0;
   S.recaptureExtended[ply] = 0;
   S.nodeFlags[ply] = 0;
 
-  // Step 4.
+  // Step 4. Repetition and fifty-move draws.
   if (isRepetitionOrFifty()) return static_cast<int16_t>(drawScoreFor(side));
 
-  // Step 5.
+  // Step 5. Check: the side in check is extended and its checks counted.
   S.checkCount[ply] = S.checkCount[ply - 2];
   if (nullFlag == 0 && isSquareAttacked(kingSquare(side), n.opp)) {
     n.inCheck = true;
@@ -912,54 +907,54 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
     S.checkCount[ply] += 1;
   }
 
-  // Step 6.
+  // Step 6. Material balance at this ply.
   EvalContext.materialBalance[ply] = static_cast<int16_t>(Board.material[side] - Board.material[n.opp]);
 
-  // Step 7.
+  // Step 7. Maximum ply: the node returns beta; the deepest ply reached is kept.
   if (ply >= MAX_SEARCH_PLY) return static_cast<int16_t>(beta);
   if (ply > S.maxDepthReached) S.maxDepthReached = static_cast<int8_t>(ply);
 
-  // Step 8.
+  // Step 8. Mate-distance cut: no shorter mate can come from here.
   if (alpha + ply > MATE_DISTANCE_LIMIT) return EvalContext.materialBalance[ply];
 
-  // Step 9.
+  // Step 9. Extensions for the last moves.
   extendForLastMoves(n);
 
-  // Step 10.
+  // Step 10. Perpetual check scores a draw.
   if (isPerpetualCheck(n)) return static_cast<int16_t>(drawScoreFor(side));
 
-  // Step 11.
+  // Step 11. A check at the horizon gets one ply to be answered.
   extendCheckAnswerAtHorizon(n);
 
-  // Step 12.
+  // Step 12. An unprotected interposition gets one ply more.
   extendUnprotectedInterposition(n);
 
-  // Step 13.
+  // Step 13. At the horizon the quiescence search takes over.
   if (n.depth < 1) return quiesce(side, 0, alpha, beta);
 
-  // Step 14.
+  // Step 14. Null-move reduction for this node.
   setNullReduction(n);
 
-  // Step 15.
+  // Step 15. Hash table probe.
   int score = 0;
   if (probeNode(n, &score)) return static_cast<int16_t>(score);
 
-  // Step 16.
+  // Step 16. Null move.
   if (tryNullMove(n, &score)) return static_cast<int16_t>(score);
 
-  // Step 17.
+  // Step 17. The null-move reduction goes back to normal for the moves below.
   S.nullReduction[side] = NULL_REDUCTION_NORMAL;
 
-  // Step 18.
+  // Step 18. Move generation: a static cut-off at depth 1, no move, or mate ends the node.
   if (generateNodeMoves(n, &score)) return static_cast<int16_t>(score);
 
-  // Step 19.
+  // Step 19. Without a table move, a shallow pre-search orders the moves; after a table fail-high, a multi-cut.
   if (n.hashState == HASH_NONE && n.depth > PRESEARCH_MIN_DEPTH) {
     if (!orderByPreSearch(n)) return 0;
   } else if (n.hashState == HASH_FAIL_HIGH && n.depth >= MULTI_CUT_MIN_DEPTH && cutFlag == 0) {
     if (cutByMultiCut(n, &score)) return static_cast<int16_t>(score);
   }
 
-  // Steps 20 to 23.
+  // Steps 20 to 23. Every move in best-first order.
   return static_cast<int16_t>(searchMoves(n));
 }

@@ -14,6 +14,7 @@ constexpr uint16_t NODE_MATE_THREAT = 0x40;
 constexpr uint16_t NODE_THREAT = 0x20;
 
 constexpr int MAX_SEARCH_PLY = 48;
+constexpr int NULL_REDUCTION_NORMAL = 2;  // the null move's usual depth reduction (nullReduction)
 
 struct SearchData {
   uint64_t nextPoll;                  // node count at which the search polls input next

@@ -39,8 +39,6 @@ constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control
 // ---- "sd": iterations are counted from the pre-search, so depth N completes iteration N + 2 ----
 
 // ---- Clock arithmetic ----
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
-constexpr int64_t SECONDS_PER_MINUTE = 60;
 constexpr int32_t CENTISECONDS_PER_MINUTE = 6000;
 
 // ---- Pondering ----
@@ -413,7 +411,7 @@ void setFixedTimeControl(int32_t clock) {
 }
 
 void processCommands() {
-  // Step 1.
+  // Step 1. The interpreter's ply, and no quit requested yet.
   Ordering.ply = 1;
   ProtocolState.quitRequested = 0;
   // Step 2. Background thinking at entry.

@@ -103,7 +103,7 @@ void editMode() {
   // Step 1. Every castling right granted until "castle" withdraws one.
   for (int16_t& count : Board.squareMoves) count = 0;
   EditState edit = {NO_EP_SQUARE, WHITE};
-  // Step 2.
+  // Step 2. Edit lines until "." or the end of input.
   char line[EDIT_LINE_SIZE];
   for (;;) {
     if (readLine(line, EDIT_LINE_SIZE) < 0) {
@@ -114,6 +114,6 @@ void editMode() {
     logPrintf("(Edit mode): %s\n", line);
     if (!executeEditLine(line, edit)) break;
   }
-  // Step 3.
+  // Step 3. The edited position starts a fresh game record, off the book, with cleared tables.
   leaveEditMode(edit);
 }

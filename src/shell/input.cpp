@@ -28,8 +28,6 @@ InputData Input;
 namespace {
 
 // Polling.
-constexpr int POLL_FULL = 1;                  // pollInput mode of the searches
-constexpr int POLL_ELAPSED_ONLY = 2;          // pollInput mode of the think driver
 constexpr uint64_t POLL_INTERVAL_NODES = 25000;
 
 // Line ends.

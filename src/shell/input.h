@@ -26,6 +26,9 @@ int fillInputBuffer();                                  // 1 input goes on, 0 en
 // line is dropped); blocks until a whole line is there. 1 a line, -1 end of input (buffer empty).
 int readLine(char* buffer, int size);
 int tokenize(const char* line, const char* separators); // fills Input.tokens; returns word count
-int32_t pollInput(int mode);                            // mode 2: refresh elapsed only
+// Modes of pollInput.
+constexpr int POLL_FULL = 1;          // the searches: read and handle waiting input, refresh elapsed
+constexpr int POLL_ELAPSED_ONLY = 2;  // the think driver: refresh elapsed only
+int32_t pollInput(int mode);
 // Puts a line (with its line feed) back at the front of CBuf; returns 0 if it does not fit.
 int unreadLine(const char* line);

@@ -41,17 +41,9 @@ constexpr int32_t HIT_SHORT_LIMIT = 100;      // at or below: the target stays a
 constexpr int32_t HIT_MEDIUM_LIMIT = 500;     // above: a second step
 constexpr int32_t HIT_LONG_LIMIT = 1500;      // above: a third step
 
-// ---- Clock arithmetic ----
-constexpr int64_t CENTISECONDS_PER_SECOND = 100;
-constexpr int SHOWN_DEPTH_OFFSET = 2;         // the interface counts two plies more than the search
-
 // ---- Analysis statistics ----
 constexpr int STAT_MIN_DEPTH = 5;             // "." answers from this iteration on
 constexpr uint64_t SHOWN_NODES_FACTOR = 2;    // the interface is shown twice the node counter
-
-// ---- Polling ----
-constexpr int POLL_FULL = 1;
-constexpr int POLL_ELAPSED_ONLY = 2;
 
 // One line and its words, owned by one run of the handler: a nested run (through ".") splits its
 // own line into the shared tokens, so every run keeps copies.

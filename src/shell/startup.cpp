@@ -43,7 +43,7 @@ constexpr int ARGC_THREE_SIZES = 4;  // program name and three numbers
 
 // ---- Exit statuses ----
 constexpr int EXIT_NORMAL = 0;
-constexpr int EXIT_BAD_ARGUMENT = 1;
+constexpr int EXIT_BAD_TABLE_SIZE = 1;
 
 // ---- initEngine results ----
 constexpr int INIT_OK = 0;
@@ -91,18 +91,18 @@ int readCheckedSizes(char** argv) {
   const int32_t hashCount = parseNumber(argv[1]);
   if (static_cast<uint32_t>(hashCount) < MIN_HASH_ENTRIES) {
     sendLine(HASH_TOO_SMALL, static_cast<long>(hashCount));
-    return EXIT_BAD_ARGUMENT;
+    return EXIT_BAD_TABLE_SIZE;
   }
   if (!isValidHashCount(static_cast<uint32_t>(hashCount))) {
     sendLine(HASH_INVALID, static_cast<long>(hashCount));
     sendLine("%s", HASH_VALID_LIST);
-    return EXIT_BAD_ARGUMENT;
+    return EXIT_BAD_TABLE_SIZE;
   }
   echoHashCount(hashCount);
   const int32_t scoreCount = parseNumber(argv[2]);
   if (static_cast<uint32_t>(scoreCount) < MIN_SCORE_ENTRIES) {
     sendLine(SCORE_TOO_SMALL, static_cast<long>(scoreCount));
-    return EXIT_BAD_ARGUMENT;
+    return EXIT_BAD_TABLE_SIZE;
   }
   echoScoreCount(scoreCount);
   return 0;
@@ -162,7 +162,7 @@ int initEngine() {
   EngineSettings.selectivity = START_SELECTIVITY;
   EngineSettings.styleFlags = 0;
   // Step 2. The move, history and pawn tables are static arrays: nothing to allocate.
-  // Step 3.
+  // Step 3. The modes and switches the configuration file may set, at their defaults.
   ProtocolState.analyzing = 0;
   ProtocolState.randomMode = 0;
   EngineSettings.logEnabled = 0;
@@ -170,9 +170,9 @@ int initEngine() {
   EngineSettings.bookEnabled = 1;
   // Step 4. The configuration file; a defective one has been rewritten and the user told.
   if (!readConfigFile()) return INIT_CONFIG_REWRITTEN;
-  // Step 5.
+  // Step 5. The opening books.
   openBookFiles();
-  // Step 6.
+  // Step 6. The hash, pawn and score tables.
   const int allocation = allocatePositionTables(EngineSettings.hashMegabytes);
   if (allocation != INIT_OK) return allocation;
   // Step 7. With all 999 names taken the log file opener switches logging off and we run on.
@@ -180,7 +180,7 @@ int initEngine() {
     freeTables();
     return INIT_NO_LOG_FILE;
   }
-  // Step 8.
+  // Step 8. Seed the random numbers from the calendar time.
   std::srand(static_cast<unsigned>(calendarSeconds()));
   // Step 9. The token buffers are part of Input.
   // Step 10. Settings defaults (the piece values are set by every new game).
@@ -204,10 +204,10 @@ int initEngine() {
 }
 
 void newGame() {
-  // Step 1.
-  EvalState.gamePhase = -1;
+  // Step 1. The game phase is unknown until the first evaluation.
+  EvalState.gamePhase = PHASE_UNKNOWN;
   Board.epSquare = -1;
-  // Step 2.
+  // Step 2. Hash age, protocol flags and the root side of a new game.
   HashTable.hashAge = 0;
   ProtocolState.forceMode = 0;
   ProtocolState.quitRequested = 0;
@@ -216,31 +216,31 @@ void newGame() {
   ProtocolState.bookAllowed = 1;
   SearchState.pondering = 0;
   EvalContext.rootSide = WHITE;
-  // Step 3.
+  // Step 3. Reseed the random numbers.
   std::srand(static_cast<unsigned>(calendarSeconds()));
-  // Step 4.
+  // Step 4. Piece values for the style in force.
   setPieceValues((EngineSettings.styleFlags & STYLE_KNOWLEDGE_OFF) != 0);
-  // Step 5.
+  // Step 5. The think driver's records.
   clearThinkRecords();
   // Step 6. epSquare 0 also reads as "none".
   Board.epSquare = 0;
   Ordering.nodes = 0;
-  // Step 7.
+  // Step 7. A depth limit of 0 is raised to the largest.
   if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
-  // Step 8.
+  // Step 8. The game record starts empty, White to move, no side castled.
   EvalContext.searchDepth = 0;
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
   ProtocolState.ponderMove = 0;
   Board.castled[WHITE] = Board.castled[BLACK] = 0;
   Board.sideToMove = WHITE;
-  // Step 9.
+  // Step 9. Empty move stack.
   clearMoveStack();
-  // Step 10.
+  // Step 10. Position tables for a new game.
   resetPositionTables();
   // Step 11. Every castling right present.
   for (int16_t& count : Board.squareMoves) count = 0;
-  // Step 12.
+  // Step 12. The initial position.
   placeInitialPieces();
   recomputeBoardState();
   // Step 13. The think driver replaces startTime by its own tick count.
@@ -254,7 +254,7 @@ void freeTables() {
 }
 
 int engineMain(int argc, char** argv) {
-  // Step 1.
+  // Step 1. Defaults for a run: no setboard search, default table sizes.
   ProtocolState.setboardRun = 0;
   HashTable.hashMask = DEFAULT_HASH_MASK;
   ScoreTable.scoreEntries = DEFAULT_SCORE_ENTRIES;
@@ -267,13 +267,13 @@ int engineMain(int argc, char** argv) {
     echoHashCount(parseNumber(argv[1]));
     echoScoreCount(parseNumber(argv[2]));
   }
-  // Step 3.
+  // Step 3. Engine start-up; a failure ends the run quietly.
   if (initEngine() != INIT_OK) return EXIT_NORMAL;
-  // Step 4.
+  // Step 4. A new game.
   newGame();
-  // Step 5.
+  // Step 5. The termination signal is swallowed once.
   installSignalHandling(onSignal);
-  // Step 6.
+  // Step 6. The start-up time control.
   setStartTimeControl();
   // Step 7. End of input sets quitRequested like "quit" does.
   if (setboardForm) {
@@ -281,7 +281,7 @@ int engineMain(int argc, char** argv) {
   } else {
     while (!ProtocolState.quitRequested) processCommands();
   }
-  // Step 8.
+  // Step 8. Close the files and free the tables.
   shutDown();
   return EXIT_NORMAL;
 }

@@ -34,7 +34,6 @@ constexpr int EXIT_OK = 0;
 constexpr int EXIT_SETUP_FAILED = 1;
 constexpr int EXIT_BAD_ARGUMENT = 2;
 constexpr uint64_t MILLISECONDS_PER_SECOND = 1000;
-constexpr int MOVE_TEXT_SIZE = 6;
 
 // FEN texts: openings, middlegames, tactical shots, endgames.
 constexpr const char* benchPositions[] = {
@@ -83,7 +82,7 @@ constexpr int BENCH_POSITION_COUNT = sizeof benchPositions / sizeof benchPositio
 uint64_t benchPosition(int index, int depth) {
   setFixedDepthControl(depth);
   const QuietRunResult run = thinkQuietly(benchPositions[index]);
-  char move[MOVE_TEXT_SIZE] = "none";
+  char move[COORDINATE_TEXT_SIZE] = "none";
   if (run.moved) coordinateMoveText(run.moveCode, run.flags, move);
   std::printf("%2d  %-5s %6d %12" PRIu64 " nodes %7u ms  %s\n", index + 1, move, run.moved ? run.score : 0, run.nodes,
               static_cast<unsigned>(run.milliseconds), benchPositions[index]);

@@ -24,12 +24,10 @@ namespace {
 constexpr int DEFAULT_DEPTH = 8;
 constexpr int MAX_DEPTH = 40;
 constexpr int MAX_SECONDS = 3600;
-constexpr int CENTISECONDS_PER_SECOND = 100;
 constexpr int EXIT_OK = 0;
 constexpr int EXIT_SETUP_FAILED = 1;
 constexpr int EXIT_BAD_ARGUMENT = 2;
 constexpr int POSITION_FIELDS = 4;
-constexpr int MOVE_TEXT_SIZE = 8;
 
 struct EpdCase {
   std::string fen;                  // placement, side, castling, en passant
@@ -144,7 +142,7 @@ int runEpdCommand(int argc, char** argv) {
       setFixedDepthControl(depth);
     }
     QuietRunResult run = thinkQuietly(c.fen.c_str());
-    char played[MOVE_TEXT_SIZE] = "none";
+    char played[COORDINATE_TEXT_SIZE] = "none";
     if (run.moved) coordinateMoveText(run.moveCode, run.flags, played);
     bool ok = run.moved && isBestMove(best, run);
     solved += ok;

@@ -28,7 +28,6 @@ constexpr int DEFAULT_CALLS = 20000;
 constexpr int MAX_CALLS = 10000000;
 constexpr int WARM_UP_CALLS = 100;
 constexpr uint32_t COST_SCORE_ENTRIES = 64;
-constexpr int ROOT_WINDOW = 9999;
 constexpr int EXIT_BAD_ARGUMENT = 2;
 
 ScoreEntry costScoreEntries[COST_SCORE_ENTRIES];
@@ -53,7 +52,7 @@ bool setUpRoot(const char* fen) {
 int evaluateAfresh() {
   ScoreTable.entries[Board.hashKey % ScoreTable.scoreEntries].flags = SCORE_ENTRY_EMPTY;
   int8_t exact = 0;
-  return evaluate(Board.sideToMove, 0, -ROOT_WINDOW, ROOT_WINDOW, &exact);
+  return evaluate(Board.sideToMove, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
 }
 
 double nanosecondsPerCall(int calls) {

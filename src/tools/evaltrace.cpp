@@ -22,7 +22,6 @@ namespace {
 constexpr const char* INITIAL_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1";
 const std::string SETBOARD_PREFIX = "setboard ";
 constexpr uint32_t TRACE_SCORE_ENTRIES = 64;  // one evaluation needs one slot
-constexpr int ROOT_WINDOW = 9999;
 constexpr int REFUSED_STATUS = 2;
 constexpr const char* FILE_NAMES = "abcdefgh";
 constexpr const char* RANK_NAMES = "12345678";
@@ -179,7 +178,7 @@ int runEvalCommand(int argc, char** argv) {
   }
   prepareRootEvaluation();
   int8_t exact = 0;
-  const int total = evaluate(Board.sideToMove, 0, -ROOT_WINDOW, ROOT_WINDOW, &exact);
+  const int total = evaluate(Board.sideToMove, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
   printTrace(total);
   return 0;
 }

@@ -21,5 +21,6 @@ void freeDiagnosticEngine();
 // lets the think driver play one move under the time control as it stands, printing nothing.
 QuietRunResult thinkQuietly(const char* fen);
 
-// Coordinate text of a move (e2e4, e7e8q) into `text` (at least 6 bytes).
+// Coordinate text of a move (e2e4, e7e8q) into `text` (at least COORDINATE_TEXT_SIZE bytes).
+constexpr int COORDINATE_TEXT_SIZE = 6;  // "e7e8q" and its terminator
 void coordinateMoveText(uint16_t code, int32_t flags, char* text);

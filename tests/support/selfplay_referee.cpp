@@ -20,7 +20,6 @@ namespace {
 
 constexpr int CENTISECONDS_PER_SECOND = 100;
 constexpr int SECONDS_PER_MINUTE = 60;
-constexpr int FIFTY_MOVE_PLIES = 100;
 constexpr int REPETITIONS_FOR_DRAW = 2;
 constexpr double QUIT_TIMEOUT_SECONDS = 10.0;
 
