@@ -217,6 +217,8 @@ void generateRootMoves(RootContext& ctx) {
   ctx.last = MoveStack.plyStart[2] - 1;
 }
 
+// Asked with the root move made: gameCount counts it, so the two marks looked at are those of the
+// opponent's last move and of the engine's own move before it.
 bool bookMayBeProbed(int mode) {
   if (!ProtocolState.bookAllowed || !EngineSettings.bookEnabled) return false;
   if (ProtocolState.analyzing && mode != THINK_BOOKINFO) return false;
