@@ -47,6 +47,7 @@ bool ownClocksAllowResignation() {
 // lose on time.
 void resignIfHopeless(int score, int bookMove) {
   const int depth = EvalContext.searchDepth;
+  // Judged with the move made: a queen it has just promoted counts.
   const bool hasQueen = Board.typeCount[EvalContext.rootSide][QUEEN] > 0;
   if (!TimeControl.clockRunning || depth < RESIGN_MIN_DEPTH || score > RESIGN_SCORE || bookMove) return;
   if (depth < RESIGN_MIN_DEPTH_WITH_QUEEN && hasQueen) return;

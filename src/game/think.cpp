@@ -181,11 +181,16 @@ void resetThinkState(int side, int mode) {
   if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
 }
 
-// Step 3. Phase, root evaluation, hash aging, budget and null-move reduction.
-void prepareSearch() {
+// The phase and the full evaluation of the root: the book candidates are measured against it.
+void evaluateRoot() {
   preparePhaseState();
   int8_t exact = 0;
   SearchState.rootEval = evaluate(EvalContext.rootSide, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
+}
+
+// Step 3. Phase, root evaluation, hash aging, budget and null-move reduction.
+void prepareSearch() {
+  evaluateRoot();
   ageHashTables();
   computeTimeBudget();
   const int reduction = EngineSettings.selectivity >= SELECTIVE_FROM ? NULL_REDUCTION_SELECTIVE : NULL_REDUCTION_NORMAL;
@@ -209,6 +214,8 @@ void generateRootMoves(RootContext& ctx) {
   ctx.last = MoveStack.plyStart[2] - 1;
 }
 
+// Asked with the root move made: gameCount counts it, so the two marks looked at are those of the
+// opponent's last move and of the engine's own move before it.
 bool bookMayBeProbed(int mode) {
   if (!ProtocolState.bookAllowed || !EngineSettings.bookEnabled) return false;
   if (ProtocolState.analyzing && mode != THINK_BOOKINFO) return false;
@@ -447,8 +454,8 @@ bool reversesOwnLastMove(const Move& move) {
   return move.to == moveCodeFrom(own) && move.from == moveCodeTo(own);
 }
 
-bool isEarlyQueenOrKingMove(const Move& move) {
-  const int piece = Board.pieceAt[move.to];
+// `piece` is the mover as it stood on the from-square: a pawn promoting to a queen is a pawn move.
+bool isEarlyQueenOrKingMove(int piece) {
   return (piece == QUEEN && EvalState.gamePhase < QUEEN_EARLY_PHASE) ||
          (piece == KING && EvalState.gamePhase < KING_EARLY_PHASE);
 }
@@ -459,13 +466,14 @@ void searchRootMove(RootContext& ctx, int i) {
   const int side = EvalContext.rootSide;
   const int index = ctx.first + i;
   Move& move = rootMove(index);
+  const int mover = Board.pieceAt[move.from];
   EvalContext.rootBonus[Ordering.ply] = 0;
   if (!makeRootMove(move)) return;
   if (reversesOwnLastMove(move)) EvalContext.rootBonus[1] -= REVERSE_MOVE_PENALTY;
   if (codeOf(move) == ctx.specialMove) EvalContext.rootBonus[1] += SPECIAL_MOVE_BONUS;
   s.plyLimit = static_cast<int8_t>(EvalContext.searchDepth + PLY_LIMIT_MARGIN);
   if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, LINE_ITERATION_START);
-  if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) EvalContext.rootBonus[1] -= EARLY_PIECE_PENALTY;
+  if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(mover)) EvalContext.rootBonus[1] -= EARLY_PIECE_PENALTY;
   Ordering.nodes += 1;
   if (i == 0) {
     searchFirstRootMove(ctx, index);
@@ -657,6 +665,11 @@ void think(int side, int mode) {
   if (mode == THINK_MOVE || mode == THINK_PONDER) {
     prepareSearch();
     ctx.phaseAtStart = EvalState.gamePhase;
+  } else {
+    // The book display weighs the candidates as a move would be chosen here, not against the
+    // root evaluation some earlier think left behind; it neither ages the hash tables nor sets a
+    // time budget.
+    evaluateRoot();
   }
   // Steps 4 to 6. Root moves, their legality, and the end of the think without a search.
   generateRootMoves(ctx);

@@ -206,7 +206,9 @@ void grantReserve(int divisor) {
   tc.timeExtended = 1;
 }
 
-// Easy recapture: the opponent just captured on the square the first root move goes to.
+// Easy recapture: the opponent just captured on the square the first root move goes to. An en
+// passant capture counts too: its record holds the pawn taken, and its to-square is where the
+// capturing pawn now stands.
 void stopOnEasyRecapture(int toSquare, int targetsOnSquare) {
   const GameRecord& last = GameHistory[Board.gameCount];
   const bool capturedOurs = last.capturedPiece != NONE && last.capturedColor == EvalContext.rootSide;

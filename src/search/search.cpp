@@ -129,6 +129,7 @@ int capturedValueAt(int record) {
   return Board.pieceValue[GameHistory[record].capturedPiece];
 }
 
+// Record 0 stands before the first move and holds none: its -1 matches no square.
 int toSquareOfRecord(int record) { return record < 1 ? -1 : moveCodeTo(GameHistory[record].moveCode); }
 
 void extend(Node& n) {
