@@ -188,19 +188,19 @@ static std::vector<BookMove> usableMoves(Walk* walk, uint64_t key) {
   std::vector<BookMove> usable;
   if (range.first == range.second) return usable;
   std::vector<Move> legal = legalMoves();
+  std::vector<uint16_t> seen;
   for (auto e = range.first; e != range.second; ++e) {
-    auto same = [&](const BookMove& b) { return polyglotCode(b.move) == e->move; };
     auto fits = [&](const Move& m) { return polyglotCode(m) == e->move; };
     auto found = std::find_if(legal.begin(), legal.end(), fits);
     if (found == legal.end()) {
       walk->report->illegalMoves++;
       describeSkip(walk, "illegal move", key, e->move);
-    } else if (std::any_of(usable.begin(), usable.end(), same)) {
+    } else if (std::find(seen.begin(), seen.end(), e->move) != seen.end()) {
       walk->report->duplicates++;
-    } else if (e->weight == 0) {
-      walk->report->zeroWeight++;
     } else {
-      usable.push_back({*found, e->weight});
+      seen.push_back(e->move);
+      if (e->weight == 0) walk->report->zeroWeight++;
+      if (e->weight > 0) usable.push_back({*found, e->weight});
     }
   }
   return usable;

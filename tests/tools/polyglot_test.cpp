@@ -194,6 +194,8 @@ TEST(PolyglotWalk, DamageIsSkippedAndReported) {
       {{}, "e2e4", 2},
       {{}, "e2e5", 9},                                   // illegal
       {{}, "e2e4", 7},                                   // the same move again
+      {{"e2e4"}, "d7d5", 0},                             // weight 0, then listed again
+      {{"e2e4"}, "d7d5", 5},
       {{}, "g1f3", 2},
       {{"g1f3"}, "g8f6", 1},
       {{"g1f3"}, "e7e5", 1},
@@ -207,16 +209,18 @@ TEST(PolyglotWalk, DamageIsSkippedAndReported) {
   PolyglotReport report{};
   std::string out;
   std::vector<PolyglotPosition> positions = walk(bytes, 10, &report, &out);
-  EXPECT_EQ(report.entries, 12);
+  EXPECT_EQ(report.entries, 14);
   EXPECT_EQ(report.trailingBytes, 3);
   EXPECT_GT(report.outOfOrder, 0);
   EXPECT_EQ(report.illegalMoves, 1);
-  EXPECT_EQ(report.duplicates, 1);
+  EXPECT_EQ(report.duplicates, 2);
+  EXPECT_EQ(report.zeroWeight, 1);
   EXPECT_EQ(report.cycles, 1);
   EXPECT_EQ(report.otherPlyRepeats, 1);
   EXPECT_EQ(gamesAfter(positions, {"g1f3", "e7e5"}), 375000000u) << "250 million at ply 2, 125 million at ply 6";
   EXPECT_EQ(gamesAfter(positions, {"e2e4"}), 500000000u) << "the duplicate's weight is not added";
   EXPECT_EQ(gamesAfter(positions, {"e2e4", "e7e5"}), 500000000u) << "found although the entries are unsorted";
+  EXPECT_EQ(gamesAfter(positions, {"e2e4", "d7d5"}), 0u) << "the first listing counts";
   EXPECT_NE(out.find("move back to an earlier position of its line: f6g8"), std::string::npos) << out;
   EXPECT_NE(out.find("illegal move e2e5"), std::string::npos) << out;
 }
