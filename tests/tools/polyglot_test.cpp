@@ -345,6 +345,24 @@ TEST_F(PolyglotBookTest, PolyglotPositionsReplaceThoseOfPgnGames) {
   EXPECT_EQ(build({}, {"missing.bin"}, 10, &report), 1);
 }
 
+TEST_F(PolyglotBookTest, CommandLine) {
+  writeWholeFile("small.bin", bookBytes({{{}, "e2e4", 1}, {{}, "d2d4", 1}}));
+  auto run = [](std::vector<std::string> words, std::string* out) {
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    int status = runMakebookCommand(static_cast<int>(argv.size()), argv.data());
+    *out = ::testing::internal::GetCapturedStdout() + ::testing::internal::GetCapturedStderr();
+    return status;
+  };
+  std::string out;
+  EXPECT_EQ(run({"vostrel", "makebook", "--polyglot"}, &out), 2);
+  EXPECT_EQ(run({"vostrel", "makebook", "--polyglot", "missing.bin"}, &out), 1);
+  EXPECT_EQ(run({"vostrel", "makebook", "--min-games", "1", "--polyglot", "small.bin"}, &out), 0);
+  EXPECT_NE(out.find("Games read: 0\nGames refused: 0\nPositions written: 2\n"), std::string::npos) << out;
+}
+
 // The default source, when this machine has it: over the first moves of the main lines, the
 // engine's chances against the book's weights (reported, and bounded). The gap comes from the
 // book choice's own rules: a move in fewer than 1 % of the games is never played, and weights are
