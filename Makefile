@@ -5,7 +5,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build debug sanitize run test test-release test-sanitize test-slow bench perft clean
+.PHONY: all build debug sanitize run test test-release test-sanitize test-slow bench perft clean windows test-windows
 
 all: build
 
@@ -43,6 +43,19 @@ bench: build
 
 perft: build
 	build/release/vostrel perft 6
+
+# Windows executables, cross-compiled with mingw-w64 and linked statically:
+# build/windows64/vostrel.exe and build/windows32/vostrel.exe.
+windows:
+	cmake -S . -B build/windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build build/windows64 -j $(JOBS)
+	cmake -S . -B build/windows32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build build/windows32 -j $(JOBS)
+
+# The Windows builds under wine (installed if missing): platform checks, perft, bench and
+# protocol sessions through pipes. Not part of `make test`: wine makes it slow.
+test-windows: build windows
+	tests/windows/run.sh
 
 clean:
 	rm -rf build
