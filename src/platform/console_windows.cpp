@@ -17,7 +17,7 @@
 // Both standard streams carry bytes unchanged (binary mode): the input keeps its carriage
 // returns, which the line reader turns into blanks as it does for any interface, and a Ctrl-Z
 // byte is not taken for the end of input; the output ends its lines with "\n" exactly as the
-// POSIX build does, which every Windows interface and the console accept.
+// POSIX build does, which Windows interfaces and the console accept.
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>

@@ -152,10 +152,15 @@ def timeless(output):
     return "\n".join(THINKING_LINE.sub(lambda m: m.group(1) + "T" + m.group(3), line) for line in lines)
 
 
-def compare_session(linux, windows, name, steps, ini=None, args=(), expect_status=0, file_bytes=True):
+def with_crlf(steps):
+    return [(re.sub("(?<!\r)\n", "\r\n", text), pattern) for text, pattern in steps]
+
+
+def compare_session(linux, windows, name, steps, ini=None, args=(), expect_status=0, file_bytes=True, crlf=False):
     """The same session on both builds: equal output, the same files (with the same bytes unless
-    told otherwise: a log holds times), the expected exit status."""
-    results = [run_session(command, steps, ini, args) for command in (linux, windows)]
+    told otherwise: a log holds times), the expected exit status. With crlf the Windows build is
+    sent its lines ending in "\r\n", as Windows interfaces may send them."""
+    results = [run_session(linux, steps, ini, args), run_session(windows, with_crlf(steps) if crlf else steps, ini, args)]
     (linux_out, _, linux_status, linux_files), (win_out, win_errors, win_status, win_files) = results
     check(linux_status == expect_status, name + ": the Linux build ends with status %d" % expect_status,
           "status %r" % linux_status)
@@ -202,6 +207,8 @@ def protocol_sessions(linux, windows):
     edit = (lines("new", "easy", "force", "edit", "#", "Ke1", "Ra1", "Rh1", "Pa2", "Pb2", "c", "Ke8", "Ra8", "Pa7",
                   ".", "e1g1", "sd 3") + awaiting_move("go") + lines("hint", "quit"))
     compare_session(linux, windows, "edit mode", edit, ini)
+    compare_session(linux, windows, "edit mode, lines ending in \\r\\n", edit, ini, crlf=True)
+    compare_session(linux, windows, "a game at sd 3, lines ending in \\r\\n", game, ini, crlf=True)
 
     # Logging: the log file's bytes are the Linux build's too (lines end in "\n").
     compare_session(linux, windows, "a game with the log file", lines("new", "easy", "sd 2") + awaiting_move("e2e4") +
