@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 POLYGLOT_BOOK ?= /usr/share/games/gnuchess/book.bin
 BOOK_PGN_DIR ?= ../shared/testdata/pgn
 
-.PHONY: all build debug sanitize run test test-release test-sanitize test-slow bench perft install book clean
+.PHONY: all build debug sanitize run test test-release test-sanitize test-slow bench perft install book clean windows test-windows
 
 all: build
 
@@ -61,6 +61,19 @@ book: build
 	cd data && ../build/release/vostrel makebook --polyglot $(POLYGLOT_BOOK) $(abspath $(sort $(wildcard $(BOOK_PGN_DIR)/*.pgn))) > ../build/book.log
 	tail -n 6 build/book.log
 	ls -l data/VSbook.ind data/VSbook.dat
+
+# Windows executables, cross-compiled with mingw-w64 and linked statically:
+# build/windows64/vostrel.exe and build/windows32/vostrel.exe.
+windows:
+	cmake -S . -B build/windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build build/windows64 -j $(JOBS)
+	cmake -S . -B build/windows32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build build/windows32 -j $(JOBS)
+
+# The Windows builds under wine (installed if missing): platform checks, perft, bench and
+# protocol sessions through pipes. Not part of `make test`: wine makes it slow.
+test-windows: build windows
+	tests/windows/run.sh
 
 clean:
 	rm -rf build

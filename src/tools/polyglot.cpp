@@ -15,7 +15,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "tools/makebook.h"
-#include "search/searchstate.h"
+#include "board/ordering.h"
 
 constexpr int KEY_CASTLING = 768;       // White short, White long, Black short, Black long
 constexpr int KEY_EN_PASSANT = 772;     // plus the file
@@ -120,7 +120,7 @@ static std::string polyglotMoveText(uint16_t code) {
 // The legal moves of the side to move (ply 1 of the move stack is used and left behind).
 static std::vector<Move> legalMoves() {
   int side = Board.sideToMove;
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateMoves(side);
   std::vector<Move> legal;
@@ -170,7 +170,7 @@ static void replayLine(const std::vector<Move>& line) {
   for (const Move& m : line) {
     int side = Board.sideToMove;
     makeMove(side, m);
-    Board.sideToMove = static_cast<int8_t>(side ^ 1);
+    setSideToMove(side ^ 1);
   }
 }
 
@@ -216,7 +216,7 @@ static void expandNode(Walk* walk, const WalkNode& node, WalkLevel* next) {
   int side = Board.sideToMove;
   for (const BookMove& b : moves) {
     makeMove(side, b.move);
-    Board.sideToMove = static_cast<int8_t>(side ^ 1);
+    setSideToMove(side ^ 1);
     uint64_t childKey = polyglotKey();
     double games = node.games * b.weight / weightSum;
     if (std::find(node.keys.begin(), node.keys.end(), childKey) != node.keys.end()) {
@@ -239,7 +239,7 @@ static void expandNode(Walk* walk, const WalkNode& node, WalkLevel* next) {
       }
     }
     unmakeMove(side, b.move);
-    Board.sideToMove = static_cast<int8_t>(side);
+    setSideToMove(side);
   }
 }
 
