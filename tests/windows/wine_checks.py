@@ -27,7 +27,7 @@ SOURCE = os.path.dirname(os.path.dirname(HERE))
 PERFT_FILE = os.path.join(SOURCE, "tests", "data", "perft.epd")
 DEFAULT_INI = os.path.join(SOURCE, "data", "vostrel.ini")
 
-BENCH_SIGNATURE = 17845076
+BENCH_SIGNATURE = 17842223
 PERFT_POSITIONS = 7
 PERFT_NODE_LIMIT = 5_000_000   # the deepest count of each position up to this many nodes
 WAIT_SECONDS = 60               # safety net for one awaited line or exit; wine starts slowly
