@@ -21,6 +21,24 @@ void setSideToMove(int side) { Board.sideToMove = static_cast<int8_t>(side); }
 
 void forgetLastTo() { Board.lastTo = -1; }
 
+void setSquare(int square, int piece, int colour) {
+  Board.pieceAt[square] = static_cast<int8_t>(piece);
+  Board.colorAt[square] = static_cast<int8_t>(colour);
+}
+
+void setEpSquare(int square) { Board.epSquare = static_cast<int8_t>(square); }
+
+void restartGameRecord(int lastIrreversible) {
+  Board.gameCount = 0;
+  Board.lastIrreversible = static_cast<int16_t>(lastIrreversible);
+}
+
+void clearCastledMarks() { Board.castled[WHITE] = Board.castled[BLACK] = 0; }
+
+void withdrawRookCastling(int rookSquare) {
+  if (Board.squareMoves[rookSquare] == 0) Board.squareMoves[rookSquare] = 1;
+}
+
 void placeInitialPieces() {
   std::memcpy(Board.pieceAt, BoardTables.initialPieceAt, sizeof Board.pieceAt);
   std::memcpy(Board.colorAt, BoardTables.initialColorAt, sizeof Board.colorAt);

@@ -54,6 +54,19 @@ void setSideToMove(int side);
 // No latest to-square: nothing has been moved in the line under search yet.
 void forgetLastTo();
 
+// Edits of the square arrays; the caller rebuilds the derived fields with recomputeBoardState.
+void setSquare(int square, int piece, int colour);
+// The square a double pawn push just jumped over (-1 or 0: none).
+void setEpSquare(int square);
+// The game record starts at this position: no moves made, the last irreversible move at
+// `lastIrreversible`.
+void restartGameRecord(int lastIrreversible);
+// Neither side counts as having castled.
+void clearCastledMarks();
+// The castling right that uses the rook on `rookSquare` is gone: its square counts as moved from.
+// A larger count stays, so a later take-back cannot restore a right the game had lost.
+void withdrawRookCastling(int rookSquare);
+
 // Rebuilds every derived field (lists, counts, material, pawn data, keys) from pieceAt/colorAt.
 // The caller sets sideToMove, epSquare, gameCount, lastIrreversible, squareMoves and castled.
 void recomputeBoardState();

@@ -214,20 +214,7 @@ int16_t storeResult(int side, int16_t score) {
 void startEndgame(int8_t* exact) {
   for (int colour = WHITE; colour <= BLACK; ++colour) {
     EvalState.positionalScore[colour] = EvalState.balanceBonus[colour];
-    EvalState.kingZoneCount[colour] = 0;
-    EvalState.hangingPawns[colour] = 0;
-    EvalState.threatenedPieces[colour] = 0;
-    EvalState.kingThreat[colour] = 0;
-    EvalState.pieceScore[colour] = 0;
-    EvalState.kingSafetyScore[colour] = 0;
-    EvalState.kingContactScore[colour] = 0;
-    EvalState.threatScore[colour] = 0;
-    // Outputs of the piece terms.
-    EvalState.kingAttackUnits[colour] = 0;
-    EvalState.bishopOnDark[colour] = 0;
-    EvalState.bishopOnLight[colour] = 0;
-    EvalState.rookFile[colour] = NO_FILE;
-    EvalState.seventhRankCount[colour] = 0;
+    clearPieceAndKingTerms(colour);
   }
   resetPassedPawnState();
   EvalState.endgameRule = ENDGAME_RULE_NONE;

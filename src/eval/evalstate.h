@@ -124,3 +124,6 @@ constexpr uint16_t PAWN_STOP_OVERWHELMED = 0x1000;
 
 // A new game: the game phase is unknown until the next evaluation.
 void forgetGamePhase();
+// The piece, threat and king accumulators of one colour, to zero (and no rook file); the full
+// evaluation and the endgame evaluation both start from here.
+void clearPieceAndKingTerms(int colour);

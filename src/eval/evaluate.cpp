@@ -148,27 +148,15 @@ void resetAccumulators(int side) {
   e.balanceBonus[side] = TEMPO_BONUS;
   e.balanceBonus[EvalContext.rootSide] = toInt16(e.balanceBonus[EvalContext.rootSide] + EvalContext.rootBonus[1]);
   for (int c = WHITE; c <= BLACK; ++c) {
+    clearPieceAndKingTerms(c);
     e.positionalScore[c] = 0;
     e.pawnStructureScore[c] = 0;
-    e.threatScore[c] = 0;
-    e.pieceScore[c] = 0;
     e.mobilityScore[c] = 0;
-    e.kingSafetyScore[c] = 0;
-    e.kingContactScore[c] = 0;
     e.passedPawnScore[c] = 0;
     e.fileControl[c] = 0;
     e.kingAttackEstimate[c] = 0;
     e.bishopPairScore[c] = 0;
-    e.hangingPawns[c] = 0;
-    e.threatenedPieces[c] = 0;
-    e.kingThreat[c] = 0;
     e.darkSquarePawns[c] = 0;
-    e.kingZoneCount[c] = 0;
-    e.kingAttackUnits[c] = 0;
-    e.bishopOnDark[c] = 0;
-    e.bishopOnLight[c] = 0;
-    e.rookFile[c] = NO_FILE;
-    e.seventhRankCount[c] = 0;
     e.castleChance[c] = 0;
     e.advancedPasserSeen[c] = 0;
     e.kingWeakness[c] = 0;

@@ -16,7 +16,7 @@ void takeBackMove() {
   move.flags = record.flags;
   int mover = Board.colorAt[move.to];
   unmakeMove(mover, move);
-  if (TimeControl.clockRunning && TimeControl.movesPerPeriod > 1) TimeControl.movesToGo[mover] += 1;
+  returnMoveToGo(mover);
   ProtocolState.gameOver = 0;
   EvalContext.searchDepth = 0;
   setSideToMove(Board.sideToMove ^ 1);

@@ -171,7 +171,7 @@ void resetThinkState(int side, int mode) {
   TimeControl.timeExtended = 0;
   TimeControl.extensionCounter = 0;
   TimeControl.extraTime = 0;
-  s.pondering = static_cast<int8_t>(mode == THINK_PONDER || ProtocolState.analyzing);
+  setPondering(mode == THINK_PONDER || ProtocolState.analyzing);
   EvalContext.rootSide = static_cast<int8_t>(side);
   if (!s.pondering) setSideToMove(side);
   s.bestMoveStable = 1;
@@ -273,14 +273,14 @@ void playBookMove(RootContext& ctx, int chosen) {
   sortRootList(ctx);
   setBestRootMove(rootMove(ctx.first), ctx.rootLock);
   SearchState.pv[2] = 0;
-  SearchState.stopSearch = 1;
+  stopSearchNow();
   ctx.bookMove = 1;
 }
 
 // Step 6. No legal move, or a book move. Returns 1 when the think ends here (book information).
 int decideOutcome(RootContext& ctx) {
   if (SearchState.legalRootMoves == 0) {
-    SearchState.stopSearch = 1;
+    stopSearchNow();
     if (ctx.last < ctx.first) rootMove(ctx.first) = Move{};
     rootMove(ctx.first).score = NO_LEGAL_MOVE_SCORE;
   } else if (Book.candidateCount > 0) {
@@ -540,7 +540,7 @@ void deepen(RootContext& ctx) {
       if (EvalContext.searchDepth >= STOP_MIN_DEPTH && s.stopSearch) break;
     }
     // Step 11.3. A single legal move stops the search once it has been searched deep enough.
-    if (s.legalRootMoves == 1 && EvalContext.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) s.stopSearch = 1;
+    if (s.legalRootMoves == 1 && EvalContext.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) stopSearchNow();
     // Step 11.4. The best move goes to the front.
     rotateBestToFront(ctx);
     const Move& best = rootMove(ctx.first);
@@ -551,12 +551,12 @@ void deepen(RootContext& ctx) {
     refreshElapsed();
     if (s.inputPending || EvalContext.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
         !clockAllowsNextIteration()) {
-      s.stopSearch = 1;
+      stopSearchNow();
     }
     // Step 11.7. The principal variation seeds the killers.
     setKillersFromPv();
     // Step 11.8. A hopeless score ends the deepening.
-    if (bestScore < HOPELESS) s.stopSearch = 1;
+    if (bestScore < HOPELESS) stopSearchNow();
     if (s.stopSearch) break;
     // Step 11.9. The next iteration's window around the best score.
     ctx.alpha = bestScore - ITERATION_WINDOW_HALF;

@@ -225,7 +225,7 @@ void stopOnEasyRecapture(int toSquare, int targetsOnSquare) {
       (k + RECAPTURE_BASE_PERCENT) * static_cast<int64_t>(TimeControl.Responsetime) / PERCENT <= factor * elapsedNow() ||
       elapsedNow() > RECAPTURE_MAX_ELAPSED;
   if (spentEnough && !SearchState.pondering && EvalContext.searchDepth >= FIRST_DEPTH_WITH_STOPS) {
-    SearchState.stopSearch = 1;
+    stopSearchNow();
   }
 }
 
@@ -285,7 +285,7 @@ void expireExtension(int moveIndex) {
   tc.extraTime = 0;
   if (!SearchState.pondering && EvalContext.searchDepth >= FIRST_DEPTH_WITH_STOPS &&
       elapsedNow() >= tc.Responsetime) {
-    SearchState.stopSearch = 1;
+    stopSearchNow();
   }
 }
 
@@ -389,18 +389,18 @@ void keepWithinClock() {
 }
 
 int timeIsUp() {
-  SearchData& search = SearchState;
+  const SearchData& search = SearchState;
   if (EvalContext.searchDepth < FIRST_DEPTH_WITH_STOPS) return 0;
   if (search.inputPending) {
-    search.inputPending = 0;
-    search.stopSearch = 1;
+    clearInputPending();
+    stopSearchNow();
     return 1;
   }
   const TimeControlData& tc = TimeControl;
   if (!tc.clockRunning || search.pondering || tc.elapsed < tc.Responsetime) return 0;
   const bool mayRunOn = tc.failLowActive || EvalContext.searchDepth <= LAST_DEPTH_RUNNING_TO_MAX;
   if (mayRunOn && tc.elapsed < tc.maxTime) return 0;
-  search.stopSearch = 1;
+  stopSearchNow();
   return 1;
 }
 
@@ -476,6 +476,24 @@ int32_t refreshElapsed() {
   const int64_t elapsed = now - TimeControl.startTime;
   TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
   return TimeControl.elapsed;
+}
+
+void returnMoveToGo(int side) {
+  if (TimeControl.clockRunning && TimeControl.movesPerPeriod > 1) TimeControl.movesToGo[side] += 1;
+}
+
+void zeroDebugClocks() {
+  TimeControl.GegnerUhr = 0;
+  TimeControl.ComputerUhr = 0;
+}
+
+void setStartupTimeControl() {
+  TimeControl.depthLimit = MAX_DEPTH_LIMIT;
+  TimeControl.clockRunning = 0;
+  TimeControl.Bedienerzeit = 0;
+  TimeControl.baseSeconds = 0;
+  TimeControl.baseMinutes = 0;
+  TimeControl.movesPerPeriod = 1;
 }
 
 void startGameClock() {

@@ -78,6 +78,14 @@ int timeIsUp();
 int32_t refreshElapsed();
 
 constexpr int8_t MAX_DEPTH_LIMIT = 48;  // iterations allowed when no "sd" limits them
+// A move of `side` was taken back: under a running clock with periods of several moves, that
+// side has one more move to go.
+void returnMoveToGo(int side);
+// Start-up: the debug clock readings at zero.
+void zeroDebugClocks();
+// Start-up defaults of the settings: no depth limit, no clock running, no operator time, no base
+// time, one move per period.
+void setStartupTimeControl();
 // A new game: no depth limit unless one was set, nothing elapsed, the start time now (the think
 // driver replaces it by its own tick count).
 void startGameClock();

@@ -54,3 +54,14 @@ struct SearchData {
   uint32_t nullFails[2];
 };
 extern SearchData SearchState;
+
+// The running search ends at its next stop test.
+void stopSearchNow();
+// Input arrived while the search runs; the next stop test acts on it.
+void markInputPending();
+// The waiting input has been acted on.
+void clearInputPending();
+// Pondering or analysing (true), or thinking on the engine's own time (false).
+void setPondering(bool pondering);
+// The node count at which the search polls its input next.
+void scheduleNextPoll(uint64_t nodes);

@@ -38,7 +38,7 @@ void withdrawCastlingRight(const char* word) {
     if (std::strcmp(word, castling.word) != 0) continue;
     // Only a right still held is withdrawn: raising a larger count back to 1 would let a later
     // take-back restore a right the game had lost.
-    if (Board.squareMoves[castling.rookSquare] == 0) Board.squareMoves[castling.rookSquare] = 1;
+    withdrawRookCastling(castling.rookSquare);
     return;
   }
 }

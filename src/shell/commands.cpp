@@ -184,7 +184,7 @@ void executeCastle(const char* line) {
 
 void executeEnPassant(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
-  Board.epSquare = static_cast<int8_t>(parseSquareText(argumentWord(1, words)));
+  setEpSquare(parseSquareText(argumentWord(1, words)));
   logPrintf("EP-Feld: %d\n", Board.epSquare);
 }
 
@@ -193,8 +193,7 @@ bool executeWild(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
   if (parseNumber(argumentWord(1, words)) != WILD_POSITION_NUMBER) return false;
   if (setupPosition(WILD_POSITION)) {
-    Board.gameCount = 0;
-    Board.lastIrreversible = 0;
+    restartGameRecord(0);
   }
   return true;
 }

@@ -36,8 +36,7 @@ struct EditState {
 
 void emptyBoard() {
   for (int s = 0; s < SQUARE_COUNT; ++s) {
-    Board.colorAt[s] = EMPTY;
-    Board.pieceAt[s] = NONE;
+    setSquare(s, NONE, EMPTY);
   }
 }
 
@@ -58,8 +57,7 @@ void placePiece(const char* line, int colour) {
   if (square < 0) return;
   const int piece = pieceOfLetter(line[0]);
   if (piece == PAWN && (rankOf(square) == FIRST_RANK || rankOf(square) == LAST_RANK)) return;
-  Board.pieceAt[square] = static_cast<int8_t>(piece);
-  Board.colorAt[square] = static_cast<int8_t>(piece == NONE ? EMPTY : colour);
+  setSquare(square, piece, piece == NONE ? EMPTY : colour);
 }
 
 // One edit line; returns false for the line that ends edit mode.
@@ -85,11 +83,10 @@ bool executeEditLine(const char* line, EditState& edit) {
 // The edited position starts a record of its own: no inherited en-passant square or castling
 // mark, no book, clean position tables.
 void leaveEditMode(const EditState& edit) {
-  Board.gameCount = 0;
+  restartGameRecord(EDITED_LAST_IRREVERSIBLE);
   EvalContext.searchDepth = 0;
-  Board.lastIrreversible = EDITED_LAST_IRREVERSIBLE;
-  Board.epSquare = static_cast<int8_t>(edit.pendingEpSquare);
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
+  setEpSquare(edit.pendingEpSquare);
+  clearCastledMarks();
   recomputeBoardState();
   ProtocolState.bookAllowed = 0;
   clearHashTables();

@@ -156,11 +156,11 @@ int32_t pollInput(int mode) {
     if (SearchState.pondering) {
       if (!SearchState.stopSearch && !SearchState.inputPending) handleInputWhileSearching();
     } else if (!SearchState.stopSearch) {
-      SearchState.inputPending = 1;
+      markInputPending();
     }
   }
   // Step 3. Schedule the next poll.
-  SearchState.nextPoll = Ordering.nodes + POLL_INTERVAL_NODES;
+  scheduleNextPoll(Ordering.nodes + POLL_INTERVAL_NODES);
   return static_cast<int32_t>(SearchState.nextPoll);
 }
 

@@ -79,7 +79,7 @@ const char* colourName(int colour) { return colour == WHITE ? "White" : "Black";
 
 // Asks the running search to end at its next test, unless it is already ending.
 void requestStop() {
-  if (!SearchState.stopSearch) SearchState.inputPending = 1;
+  if (!SearchState.stopSearch) markInputPending();
 }
 
 // Takes the next line out of CBuf and splits it. Returns false when there is nothing to do: an
@@ -129,7 +129,7 @@ void printAnalysisStatus(bool wordsFollow) {
 // The expected move arrived: the running search is now the engine's own, with a little more time
 // than the budget fixed when pondering began.
 void acceptPonderHit(const char* word) {
-  SearchState.pondering = 0;
+  setPondering(false);
   ProtocolState.ponderHit = 1;
 
   int32_t target = TimeControl.Responsetime;

@@ -155,8 +155,7 @@ int initEngine() {
   EngineSettings.learningEnabled = 0;
   EngineSettings.attackStyleCA = 0;
   EngineSettings.attackStyleRI = 0;
-  TimeControl.GegnerUhr = 0;
-  TimeControl.ComputerUhr = 0;
+  zeroDebugClocks();
   EngineSettings.selectivity = START_SELECTIVITY;
   EngineSettings.styleFlags = 0;
   // Step 2. The move, history and pawn tables are static arrays: nothing to allocate.
@@ -182,12 +181,7 @@ int initEngine() {
   std::srand(static_cast<unsigned>(calendarSeconds()));
   // Step 9. The token buffers are part of Input.
   // Step 10. Settings defaults (the piece values are set by every new game).
-  TimeControl.depthLimit = MAX_DEPTH_LIMIT;
-  TimeControl.clockRunning = 0;
-  TimeControl.Bedienerzeit = 0;
-  TimeControl.baseSeconds = 0;
-  TimeControl.baseMinutes = 0;
-  TimeControl.movesPerPeriod = 1;
+  setStartupTimeControl();
   // Step 11. Constant tables and clean position tables.
   initHashKeys();
   clearHashTables();
