@@ -19,6 +19,7 @@
 #include "game/book.h"
 #include "game/gameend.h"
 #include "game/learning.h"
+#include "game/thinkreport.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/search.h"
@@ -372,7 +373,7 @@ void acceptBestMove(RootContext& ctx, int index, int score) {
   ctx.bestIndex = index;
   readPvFromHash(SearchState.rootSide ^ 1, PV_READ_START);
   if (SearchState.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
-  printThinking(score, SearchState.pv, 5);
+  thinkReporter().thinking(score, SearchState.pv, 5);
 }
 
 // The first root move: full-window re-searches after a fail high or a fail low.
@@ -385,20 +386,20 @@ void searchFirstRootMove(RootContext& ctx, int index) {
   if (s.stopSearch) {
     score = s.rootScore;
   } else if (score >= ctx.beta) {
-    printThinking(score, s.pv, 3);
+    thinkReporter().thinking(score, s.pv, 3);
     const int raisedBeta = std::min(score + FAIL_HIGH_STEP, FULL_WINDOW);
     const int again = searchAfterRootMove(index, depth, score - 1, raisedBeta, 0);
     if (!s.stopSearch) {
       score = again;
       if (again >= raisedBeta) {
-        printThinking(again, s.pv, 4);
+        thinkReporter().thinking(again, s.pv, 4);
         const int open = searchAfterRootMove(index, depth, again - 1, FULL_WINDOW, 0);
         if (!s.stopSearch) score = std::max(open, again);
       }
     }
   } else if (score <= ctx.alpha) {
     noteRootFailLow();
-    printThinking(score, s.pv, 1);
+    thinkReporter().thinking(score, s.pv, 1);
     pollInput(2);
     const int again = searchAfterRootMove(index, depth, -FULL_WINDOW, score + 1, 0);
     if (!s.stopSearch) score = again;
@@ -424,7 +425,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
     return;
   }
-  printThinking(scout, s.pv, 4);
+  thinkReporter().thinking(scout, s.pv, 4);
   int score;
   if (scout < MATE_RANGE) {
     score = searchAfterRootMove(index, depth, scout - 1, scout + SCOUT_RESEARCH_STEP, 0);
@@ -440,7 +441,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
   } else {
     move.score = static_cast<int16_t>(score);
-    printThinking(alpha, s.pv, 5);
+    thinkReporter().thinking(alpha, s.pv, 5);
   }
 }
 
@@ -467,7 +468,7 @@ void searchRootMove(RootContext& ctx, int i) {
   if (reversesOwnLastMove(move)) s.rootBonus[1] -= REVERSE_MOVE_PENALTY;
   if (codeOf(move) == ctx.specialMove) s.rootBonus[1] += SPECIAL_MOVE_BONUS;
   s.plyLimit = static_cast<int8_t>(s.searchDepth + PLY_LIMIT_MARGIN);
-  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
+  if (i == 0) thinkReporter().thinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
   if (s.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) s.rootBonus[1] -= EARLY_PIECE_PENALTY;
   s.nodes += 1;
   if (i == 0) {
@@ -566,13 +567,13 @@ void deepen(RootContext& ctx) {
 void playMove(const RootContext& ctx, Move& best, int score) {
   if (learningConditionsHold(score, ctx.preSearchBest, ctx.phaseAtStart)) writeLearning(score, codeOf(best));
   makeMove(SearchState.rootSide, best);
-  printThinking(score, SearchState.pv, 7);
+  thinkReporter().thinking(score, SearchState.pv, 7);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
     Notation.thinkingPrinted = FORCE_THINKING_LINE;
-    printThinking(score, SearchState.pv, 7);
+    thinkReporter().thinking(score, SearchState.pv, 7);
   }
   formatMove(best.from, best.to, best.flags & MOVE_TEXT_FLAG_MASK);
-  printEngineMove(best.to);
+  thinkReporter().moveChosen(best);
   announceAfterMove(best, score, ctx.bookMove);
 }
 

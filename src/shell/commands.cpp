@@ -18,6 +18,7 @@
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
+#include "shell/dialect.h"
 #include "shell/input.h"
 #include "shell/notation.h"
 #include "shell/output.h"
@@ -411,6 +412,10 @@ void setFixedTimeControl(int32_t clock) {
 }
 
 void processCommands() {
+  if (Dialect.kind == DialectKind::uci) {
+    runUciSession();
+    return;
+  }
   // Step 1.
   SearchState.ply = 1;
   ProtocolState.quitRequested = 0;
@@ -429,6 +434,13 @@ void processCommands() {
       return;
     }
     if (line[0] == '\0') continue;
+    const DialectStep step = runDialectLine(line);
+    if (step == DialectStep::leave) return;
+    if (step == DialectStep::done) continue;
+    if (step == DialectStep::tail) {
+      finishLine(line);
+      continue;
+    }
     const After after = executeLine(line);
     if (after == After::leave) return;
     if (after == After::tail) finishLine(line);

@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "search/searchstate.h"
+#include "shell/dialect.h"
 #include "shell/ponderinput.h"
 #include "shell/protocol.h"
 
@@ -156,7 +157,9 @@ int32_t pollInput(int mode) {
   // into CBuf together with the line taken then (a move and the "quit" right behind it).
   const bool lineInBuffer = !ProtocolState.setboardRun && std::strchr(Input.CBuf, LINE_FEED) != nullptr;
   if (inputAvailable() || lineInBuffer) {
-    if (SearchState.pondering) {
+    if (Dialect.kind != DialectKind::classic) {
+      if (!SearchState.stopSearch && !SearchState.inputPending) handleDialectInputWhileSearching();
+    } else if (SearchState.pondering) {
       if (!SearchState.stopSearch && !SearchState.inputPending) handleInputWhileSearching();
     } else if (!SearchState.stopSearch) {
       SearchState.inputPending = 1;

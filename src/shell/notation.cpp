@@ -108,7 +108,14 @@ bool matchesRendering(const char* text) {
          std::strcmp(text, n.rankText) == 0 || std::strcmp(text, n.fileText) == 0;
 }
 
-// The first generated move of the side to move that one of the renderings names.
+void logMover(int square) {
+  logPrintf(Board.colorAt[square] == WHITE ? "White: %s\n" : "Black: %s\n", Notation.coordText);
+}
+
+bool isMarkedKind(int kind) { return kind >= FIRST_MARKED_KIND && kind <= LAST_MARKED_KIND; }
+
+}  // namespace
+
 bool findNamedMove(const char* text, Move& found) {
   assert(SearchState.ply >= 0 && SearchState.ply + 2 <= MAX_PLY);
   SearchState.ply += 1;
@@ -126,14 +133,6 @@ bool findNamedMove(const char* text, Move& found) {
   }
   return false;
 }
-
-void logMover(int square) {
-  logPrintf(Board.colorAt[square] == WHITE ? "White: %s\n" : "Black: %s\n", Notation.coordText);
-}
-
-bool isMarkedKind(int kind) { return kind >= FIRST_MARKED_KIND && kind <= LAST_MARKED_KIND; }
-
-}  // namespace
 
 void formatMove(int from, int to, int flags) {
   NotationData& n = Notation;
@@ -232,5 +231,10 @@ void printThinking(int score, const uint16_t* pv, int kind) {
 
 void printEngineMove(int square) {
   sendLine("%d. ... %s\n", Board.gameCount, Notation.coordText);
+  logMover(square);
+}
+
+void printXboardMove(int square) {
+  sendLine("move %s\n", Notation.coordText);
   logMover(square);
 }

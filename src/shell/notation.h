@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "board/types.h"
+
 constexpr int MOVE_TEXT_SIZE = 8;
 
 struct NotationData {
@@ -17,6 +19,10 @@ constexpr int16_t FORCE_THINKING_LINE = 32;
 
 void formatMove(int from, int to, int flags);
 int enterMove(char* text);
+// The first generated move of the side to move that one of the renderings names (legal or not).
+bool findNamedMove(const char* text, Move& found);
 uint16_t parseMoveCode(const char* text, int side);
 void printThinking(int score, const uint16_t* pv, int kind);
 void printEngineMove(int square);
+// The engine's move as xboard protocol 2 announces it: "move MOVE".
+void printXboardMove(int square);

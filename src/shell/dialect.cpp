@@ -1,0 +1,93 @@
+// The dialect choice and what the newer dialects share: positions from FEN texts and the test
+// of a typed move.
+#include "shell/dialect.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "board/attack.h"
+#include "board/board.h"
+#include "board/makemove.h"
+#include "search/searchstate.h"
+#include "shell/arguments.h"
+#include "shell/notation.h"
+#include "shell/setup.h"
+#include "shell/uci.h"
+#include "shell/xboard2.h"
+
+DialectData Dialect;
+
+namespace {
+
+constexpr int MIN_XBOARD_VERSION = 2;
+constexpr const char* PROTOVER_PREFIX = "protover ";
+constexpr const char* SETBOARD_PREFIX = "setboard ";
+constexpr int POSITION_TEXT_SIZE = 256;
+
+// "protover N" with N >= 2, or "uci": the dialect is chosen; any other line stays classic.
+DialectStep chooseDialect(const char* line) {
+  if (std::strcmp(line, "uci") == 0) {
+    Dialect.kind = DialectKind::uci;
+    startUciSession();
+    return DialectStep::leave;
+  }
+  const size_t prefix = std::strlen(PROTOVER_PREFIX);
+  if (std::strncmp(line, PROTOVER_PREFIX, prefix) == 0 && parseNumber(line + prefix) >= MIN_XBOARD_VERSION) {
+    Dialect.kind = DialectKind::xboard2;
+    offerXboardFeatures();
+    return DialectStep::tail;
+  }
+  return DialectStep::classic;
+}
+
+}  // namespace
+
+DialectStep runDialectLine(char* line) {
+  switch (Dialect.kind) {
+    case DialectKind::classic:
+      return chooseDialect(line);
+    case DialectKind::xboard2:
+      return runXboardLine(line);
+    case DialectKind::uci:
+      break;
+  }
+  return DialectStep::leave;
+}
+
+void handleDialectInputWhileSearching() {
+  if (Dialect.kind == DialectKind::uci) {
+    handleUciInputWhileSearching();
+  } else {
+    handleXboardInputWhileSearching();
+  }
+}
+
+bool setUpGamePosition(const char* fen) {
+  char text[POSITION_TEXT_SIZE];
+  if (std::snprintf(text, sizeof text, "%s%s", SETBOARD_PREFIX, fen) >= static_cast<int>(sizeof text)) return false;
+  const BoardData saved = Board;
+  // Castling rights come from the text alone, not from the king moves of an earlier game.
+  for (int16_t& count : Board.squareMoves) count = 0;
+  Board.castled[WHITE] = Board.castled[BLACK] = 0;
+  if (!setupPosition(text) || !positionIsPlayable(Board.sideToMove)) {
+    Board = saved;
+    return false;
+  }
+  Board.gameCount = 0;
+  Board.lastIrreversible = 0;
+  return true;
+}
+
+bool namesLegalMove(const char* text) {
+  if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(Board.sideToMove)) return false;
+  SearchState.ply = 1;
+  Move move;
+  if (!findNamedMove(text, move)) return false;
+  const int mover = Board.sideToMove;
+  const int8_t lastTo = Board.lastTo;
+  makeMove(mover, move);
+  const bool legal = !isSquareAttacked(Board.pieceList[mover][0], mover ^ 1);
+  unmakeMove(mover, move);
+  Board.lastTo = lastTo;
+  return legal;
+}

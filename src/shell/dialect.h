@@ -1,0 +1,40 @@
+// The interface dialect of the run. It starts classic; "protover N" with N >= 2 switches to xboard
+// protocol 2 and "uci" to UCI, each once and for the rest of the run.
+#pragma once
+#include <cstdint>
+
+constexpr const char* ENGINE_NAME = "Vostrel 1.0";
+constexpr const char* ENGINE_AUTHOR = "the Vostrel developers";
+
+enum class DialectKind : int8_t { classic, xboard2, uci };
+
+struct DialectData {
+  DialectKind kind;
+};
+extern DialectData Dialect;
+
+// What the command loop does with a line once the dialect has seen it.
+enum class DialectStep {
+  classic,  // execute it as a classic command line (the dialect may have rewritten it in place)
+  tail,     // executed; the classic tail follows (log, restart of a running analysis)
+  done,     // executed; read the next line
+  leave,    // executed; return from the command loop
+};
+
+// The command loop's look at a line before the classic commands: the dialect choice while still
+// classic, the protocol 2 commands after it.
+DialectStep runDialectLine(char* line);
+// The command loop of UCI, until "quit" or the end of input.
+void runUciSession();
+// Input that waits while a search runs in one of the newer dialects (the classic dialect has its
+// own handling in the poll).
+void handleDialectInputWhileSearching();
+
+// ---- Shared by the newer dialects ----
+
+// Sets up the position of a FEN text (placement, side, castling, en passant; further fields are
+// ignored) as the start of a new game record. Refused, with the old position kept, when the text
+// is no position or not one the engine can play.
+bool setUpGamePosition(const char* fen);
+// True when the text names a legal move of the side to move (the board is left as it was).
+bool namesLegalMove(const char* text);
