@@ -26,18 +26,20 @@ constexpr int POSITION_TEXT_SIZE = 256;
 
 // "protover N" with N >= 2, or "uci": the dialect is chosen; any other line stays classic.
 DialectStep chooseDialect(const char* line) {
+  if (Dialect.chosen) return DialectStep::classic;
   if (std::strcmp(line, "uci") == 0) {
     Dialect.kind = DialectKind::uci;
+    Dialect.chosen = true;
     startUciSession();
     return DialectStep::leave;
   }
   const size_t prefix = std::strlen(PROTOVER_PREFIX);
-  if (std::strncmp(line, PROTOVER_PREFIX, prefix) == 0 && parseNumber(line + prefix) >= MIN_XBOARD_VERSION) {
-    Dialect.kind = DialectKind::xboard2;
-    offerXboardFeatures();
-    return DialectStep::tail;
-  }
-  return DialectStep::classic;
+  if (std::strncmp(line, PROTOVER_PREFIX, prefix) != 0) return DialectStep::classic;
+  Dialect.chosen = true;
+  if (parseNumber(line + prefix) < MIN_XBOARD_VERSION) return DialectStep::classic;
+  Dialect.kind = DialectKind::xboard2;
+  offerXboardFeatures();
+  return DialectStep::tail;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The interface dialect of the run. It starts classic; "protover N" with N >= 2 switches to xboard
-// protocol 2 and "uci" to UCI, each once and for the rest of the run.
+// protocol 2 and "uci" to UCI for the rest of the run. The choice is made once: after it (and
+// after "protover 1", which keeps the classic dialect) neither line switches any more.
 #pragma once
 #include <cstdint>
 
@@ -10,6 +11,7 @@ enum class DialectKind : int8_t { classic, xboard2, uci };
 
 struct DialectData {
   DialectKind kind;
+  bool chosen;  // the interface has named its dialect ("protover 1" names the classic one)
 };
 extern DialectData Dialect;
 

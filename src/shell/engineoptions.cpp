@@ -3,6 +3,7 @@
 #include "shell/engineoptions.h"
 
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -86,8 +87,13 @@ bool applyLog(int on) {
   return EngineSettings.logEnabled == on;
 }
 
-int currentPonder() { return 1; }
-bool applyPonder(int) { return true; }  // the interface decides when to ponder
+// The interface decides when the engine ponders; the option only records that it may.
+int8_t ponderAllowed = 0;
+int currentPonder() { return ponderAllowed; }
+bool applyPonder(int on) {
+  ponderAllowed = static_cast<int8_t>(on);
+  return true;
+}
 
 int noValue() { return 0; }
 bool clearTables(int) {
@@ -165,6 +171,8 @@ bool parseOptionValue(const EngineOption& option, const char* text, int& value) 
 
 bool resizeHashTables(int megabytes) {
   const int previous = EngineSettings.hashMegabytes;
+  // The size in use already: the tables keep what they hold (interfaces repeat it every game).
+  if (megabytes == previous) return true;
   const bool resized = allocatePositionTables(megabytes) == 0;
   if (resized) {
     EngineSettings.hashMegabytes = megabytes;

@@ -30,6 +30,7 @@ const EngineOption* findXboardOption(const char* name);
 bool parseOptionValue(const EngineOption& option, const char* text, int& value);
 
 // Resizes the hash tables to `megabytes` (within the supported range) as HASHSIZE does at
-// start-up; the tables start empty, with the learned positions loaded again. False when even the
+// start-up; the tables start empty, with the learned positions loaded again. The size in use
+// already changes nothing. False when even the
 // smallest tables could not be allocated after the old size had been given back.
 bool resizeHashTables(int megabytes);

@@ -32,7 +32,7 @@ namespace {
 constexpr const char* START_FEN = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";
 constexpr const char* STARTPOS = "startpos";
 constexpr int FEN_FIELDS = 6;
-constexpr int LONGEST_LINE = CBUF_SIZE - 2;     // a longer line has been cut by the input buffer
+constexpr int LONGEST_LINE = WIDE_CBUF_SIZE - 2;  // a longer line has been cut by the input buffer
 constexpr int FIRST_SHOWN_DEPTH = 2;            // iterations before this are the pre-search
 constexpr int64_t MILLISECONDS_PER_CENTISECOND = 10;
 constexpr int64_t CENTISECONDS_PER_SECOND = 100;
@@ -51,6 +51,7 @@ struct UciData {
   bool stopReceived;
   bool hitReceived;
   bool bestMoveSent;
+  bool ownMoveOnBoard;             // the engine's last move stands on the board after the position
 };
 UciData Uci;
 
@@ -143,6 +144,7 @@ class UciReporter final : public ThinkReporter {
   void moveChosen(const Move&) override {
     const std::string best = Notation.coordText;
     Uci.moves.push_back(best);
+    Uci.ownMoveOnBoard = true;
     const bool ponder = ProtocolState.ponderMove != 0 && SearchState.pv[2] == ProtocolState.ponderMove;
     sendBestMove(best, ponder ? pvMoveText(2) : "");
   }
@@ -256,6 +258,7 @@ void executePosition(const std::vector<std::string>& words) {
     next = first;
   }
   Uci.positionGiven = true;
+  Uci.ownMoveOnBoard = false;
   ProtocolState.gameOver = 0;
   ProtocolState.ponderMove = 0;
   // Step 3. The moves.
@@ -265,9 +268,9 @@ void executePosition(const std::vector<std::string>& words) {
 // After "go ponder" or an endless search that ended by itself: the result waits for "stop" or
 // "ponderhit". Other commands are answered meanwhile; one that needs the position ends the wait.
 void waitForStopOrPonderHit() {
-  char line[LINE_SIZE];
+  char line[WIDE_CBUF_SIZE];
   while (!Uci.stopReceived && !Uci.hitReceived && !ProtocolState.quitRequested) {
-    if (readLine(line, LINE_SIZE) != 1) {
+    if (readLine(line, WIDE_CBUF_SIZE) != 1) {
       ProtocolState.quitRequested = 1;
       return;
     }
@@ -303,6 +306,13 @@ void executeGo(const std::vector<std::string>& words) {
   const GoLimits limits = parseGoLimits(words);
   if (!limits.refused.empty()) sendInfo("go " + limits.refused + " is not supported: left out");
   if (!Uci.positionGiven) sendInfo("go before position: searching the start position");
+  // The engine's move of an earlier "go" stays in the game record only when the next position
+  // continues with it; a "go" without a new position searches the same position again.
+  if (Uci.ownMoveOnBoard) {
+    takeBackMove();
+    Uci.moves.pop_back();
+    Uci.ownMoveOnBoard = false;
+  }
   const int side = Board.sideToMove;
   Uci.ponderSearch = limits.ponder;
   Uci.stopReceived = Uci.hitReceived = Uci.bestMoveSent = false;
@@ -398,6 +408,7 @@ void executeUciLine(const char* line) {
     executeGo(words);
   } else if (command == "ucinewgame") {
     newGame();
+    Uci.ownMoveOnBoard = false;
     Uci.positionGiven = false;
     Uci.base.clear();
     Uci.moves.clear();
@@ -416,6 +427,7 @@ void executeUciLine(const char* line) {
 
 void startUciSession() {
   setThinkReporter(&uciReporter);
+  Input.wideBuffer = 1;
   ProtocolState.ponderMove = 0;
   sendLine("id name %s\n", ENGINE_NAME);
   sendLine("id author %s\n", ENGINE_AUTHOR);
@@ -424,9 +436,9 @@ void startUciSession() {
 }
 
 void runUciSession() {
-  char line[LINE_SIZE];
+  char line[WIDE_CBUF_SIZE];
   while (!ProtocolState.quitRequested) {
-    if (readLine(line, LINE_SIZE) < 0) {
+    if (readLine(line, WIDE_CBUF_SIZE) < 0) {
       ProtocolState.quitRequested = 1;
       return;
     }
@@ -435,9 +447,9 @@ void runUciSession() {
 }
 
 void handleUciInputWhileSearching() {
-  char line[LINE_SIZE];
+  char line[WIDE_CBUF_SIZE];
   for (;;) {
-    if (readLine(line, LINE_SIZE) != 1) {
+    if (readLine(line, WIDE_CBUF_SIZE) != 1) {
       ProtocolState.quitRequested = 1;
       requestStop();
       return;
