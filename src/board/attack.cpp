@@ -3,8 +3,8 @@
 
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/ordering.h"
 #include "board/tables.h"
-#include "search/searchstate.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ int isSquareAttacked(int s, int side) {
 }
 
 int leavesKingInCheck(int from, int to, int flags) {
-  SearchState.nodes += 1;
+  Ordering.nodes += 1;
   int side = Board.colorAt[from];
   Move move{static_cast<int8_t>(from), static_cast<int8_t>(to), 0, flags};
   makeMove(side, move);

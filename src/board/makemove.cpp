@@ -8,9 +8,6 @@
 #include "board/attack.h"
 #include "board/board.h"
 #include "board/tables.h"
-#include "game/timecontrol.h"
-#include "search/searchstate.h"
-#include "shell/protocol.h"
 
 GameRecord GameHistory[GAME_HISTORY_SIZE];
 
@@ -367,19 +364,4 @@ int castle(int side, int kingFrom, int kingTo, int mode) {
     moveCastlingPieces(side, kingTo, kingFrom, rookTo, rookFrom);
   }
   return 1;
-}
-
-void takeBackMove() {
-  const GameRecord& record = GameHistory[Board.gameCount];
-  Move move;
-  move.from = static_cast<int8_t>(moveCodeFrom(record.moveCode));
-  move.to = static_cast<int8_t>(moveCodeTo(record.moveCode));
-  move.score = 0;
-  move.flags = record.flags;
-  int mover = Board.colorAt[move.to];
-  unmakeMove(mover, move);
-  if (TimeControl.clockRunning && TimeControl.movesPerPeriod > 1) TimeControl.movesToGo[mover] += 1;
-  ProtocolState.gameOver = 0;
-  SearchState.searchDepth = 0;
-  Board.sideToMove ^= 1;
 }

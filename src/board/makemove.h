@@ -1,4 +1,4 @@
-// Making and unmaking moves with the game record, castling, and taking back a game move.
+// Making and unmaking moves with the game record, and castling.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -63,6 +63,3 @@ constexpr int CASTLE_MAKE = 1;
 constexpr int CASTLE_UNMAKE = 2;
 // mode 0 tests whether castling is allowed (1/0); modes 1 and 2 make/unmake it and return 1.
 int castle(int side, int kingFrom, int kingTo, int mode);
-
-// Undoes the newest game move (undo/remove): clocks, game-over mark and side to move too.
-void takeBackMove();

@@ -8,8 +8,8 @@
 #include "board/attack.h"
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/ordering.h"
 #include "board/tables.h"
-#include "search/searchstate.h"
 
 MoveStackData MoveStack;
 
@@ -30,7 +30,7 @@ constexpr int QUEEN_PROMOTION_SCORE = 860;
 constexpr int EN_PASSANT_SCORE = 100;
 
 inline void appendMove(int from, int to, int score, int32_t flags) {
-  int16_t& end = MoveStack.plyStart[SearchState.ply + 1];
+  int16_t& end = MoveStack.plyStart[Ordering.ply + 1];
   assert(end < MOVE_STACK_SIZE);
   if (end >= MOVE_STACK_SIZE) return;
   Move& m = MoveStack.moveStack[end++];
@@ -40,7 +40,7 @@ inline void appendMove(int from, int to, int score, int32_t flags) {
   m.flags = flags;
 }
 
-inline void startList() { MoveStack.plyStart[SearchState.ply + 1] = MoveStack.plyStart[SearchState.ply]; }
+inline void startList() { MoveStack.plyStart[Ordering.ply + 1] = MoveStack.plyStart[Ordering.ply]; }
 
 inline int pawnMoveType(int side) { return side == WHITE ? PAWN : BLACK_PAWN_TYPE; }
 
@@ -143,7 +143,7 @@ bool mayGiveCheck(int piece, int u, int k) {
 }
 
 inline int tacticalScore(int from, int to) {
-  if (moveCodeOf(from, to) == SearchState.hashMove) return HASH_MOVE_SCORE;
+  if (moveCodeOf(from, to) == Ordering.hashMove) return HASH_MOVE_SCORE;
   return captureScore(from, to);
 }
 
@@ -158,7 +158,7 @@ void walkTacticalPieceMoves(int f, int opponent, bool withChecks) {
   while (u != f) {
     if (Board.pieceAt[u] == NONE) {
       if (checksPossible && Board.pawnAttacks[opponent][u] == 0 && mayGiveCheck(piece, u, enemyKing)) {
-        int score = moveCodeOf(f, u) == SearchState.hashMove ? HASH_MOVE_SCORE : piece;
+        int score = moveCodeOf(f, u) == Ordering.hashMove ? HASH_MOVE_SCORE : piece;
         appendMove(f, u, score, QUIET);
       }
       u = next[u];
@@ -205,20 +205,20 @@ void generateTactical(int side, bool withChecks) {
 
 void addMove(int from, int to, int32_t flags, int opponent) {
   uint16_t code = moveCodeOf(from, to);
-  int ply = SearchState.ply;
+  int ply = Ordering.ply;
   int score;
-  if (code == SearchState.hashMove) {
+  if (code == Ordering.hashMove) {
     score = HASH_MOVE_SCORE;
-  } else if (code == SearchState.bestAtPly[ply]) {
+  } else if (code == Ordering.bestAtPly[ply]) {
     score = BEST_AT_PLY_SCORE;
   } else if (Board.pieceAt[to] != NONE) {
     score = captureScore(from, to);
-  } else if (code == SearchState.killer1[ply]) {
+  } else if (code == Ordering.killer1[ply]) {
     score = KILLER1_SCORE;
-  } else if (code == SearchState.killer2[ply]) {
+  } else if (code == Ordering.killer2[ply]) {
     score = KILLER2_SCORE;
   } else {
-    score = SearchState.history[opponent ^ 1][code];
+    score = Ordering.history[opponent ^ 1][code];
   }
   if (Board.pieceAt[from] == PAWN) {
     int rank = rankOf(to);
@@ -270,11 +270,11 @@ void clearMoveStack() {
 }
 
 void clearOrderingInputs() {
-  SearchState.ply = 1;
-  SearchState.hashMove = 0;
-  std::memset(SearchState.bestAtPly, 0, sizeof SearchState.bestAtPly);
-  std::memset(SearchState.killer1, 0, sizeof SearchState.killer1);
-  std::memset(SearchState.killer2, 0, sizeof SearchState.killer2);
-  std::memset(SearchState.history, 0, sizeof SearchState.history);
+  Ordering.ply = 1;
+  Ordering.hashMove = 0;
+  std::memset(Ordering.bestAtPly, 0, sizeof Ordering.bestAtPly);
+  std::memset(Ordering.killer1, 0, sizeof Ordering.killer1);
+  std::memset(Ordering.killer2, 0, sizeof Ordering.killer2);
+  std::memset(Ordering.history, 0, sizeof Ordering.history);
   MoveStack.plyStart[1] = 0;
 }

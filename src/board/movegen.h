@@ -16,7 +16,7 @@ extern MoveStackData MoveStack;
 
 void addMove(int from, int to, int32_t flags, int opponent);
 void generatePieceMoves(int square, int side, int opponent);
-void generateMoves(int side);                 // all pseudo-legal moves at SearchState.ply
+void generateMoves(int side);                 // all pseudo-legal moves at Ordering.ply
 void generateLegalPieceMoves(int square, int side, int opponent);
 void generateLegalMoves(int side);            // legal moves without castling (side in check)
 void generateCaptures(int side);              // quiescence: captures, queen promotions, en passant

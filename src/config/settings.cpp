@@ -8,8 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/output.h"
-#include "shell/protocol.h"
+#include "platform/output.h"
 
 SettingsData EngineSettings;
 
@@ -143,7 +142,6 @@ int readConfigFile() {
   // cannot be created nothing is written; the message and the end of the run are the same.
   writeDefaultConfigFile();
   EngineSettings.bookEnabled = 1;
-  ProtocolState.ponderEnabled = 1;
   EngineSettings.logEnabled = 0;
   sendLine("%s", INVALID_CONFIG_MESSAGE);
   return 0;

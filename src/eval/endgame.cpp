@@ -11,6 +11,7 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "eval/attackmap.h"
+#include "eval/evalcontext.h"
 #include "eval/evalstate.h"
 #include "eval/evaltables.h"
 #include "eval/passedpawns.h"
@@ -18,7 +19,6 @@
 #include "eval/pawnterms.h"
 #include "eval/pieces.h"
 #include "eval/scoretable.h"
-#include "search/searchstate.h"
 
 namespace {
 
@@ -479,7 +479,7 @@ void scoreEndgamePieces(int colour) {
     if (type == ROOK) term = endgameRook(s);
     pieces = static_cast<int16_t>(pieces + term);
     EvalState.threatScore[colour] = static_cast<int16_t>(EvalState.threatScore[colour] + pieceSafety(s, type));
-    if (SearchState.searchDepth < 1 && i < MAX_PIECE_RECORDS) {
+    if (EvalContext.searchDepth < 1 && i < MAX_PIECE_RECORDS) {
       EvalState.pieceEvalScore[colour][i] = term;
       EvalState.pieceEvalSquare[colour][i] = static_cast<int8_t>(s);
     }

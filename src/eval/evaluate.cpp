@@ -9,10 +9,12 @@
 #include <cstring>
 
 #include "board/board.h"
+#include "board/ordering.h"
 #include "board/tables.h"
 #include "config/settings.h"
 #include "eval/attackmap.h"
 #include "eval/endgame.h"
+#include "eval/evalcontext.h"
 #include "eval/evalstate.h"
 #include "eval/evaltables.h"
 #include "eval/kingsafety.h"
@@ -21,7 +23,6 @@
 #include "eval/pawnterms.h"
 #include "eval/pieces.h"
 #include "eval/scoretable.h"
-#include "search/searchstate.h"
 
 namespace {
 
@@ -151,7 +152,7 @@ void resetAccumulators(int side) {
   e.evalSide = static_cast<int8_t>(side);
   e.balanceBonus[opp] = 0;
   e.balanceBonus[side] = TEMPO_BONUS;
-  e.balanceBonus[SearchState.rootSide] = toInt16(e.balanceBonus[SearchState.rootSide] + SearchState.rootBonus[1]);
+  e.balanceBonus[EvalContext.rootSide] = toInt16(e.balanceBonus[EvalContext.rootSide] + EvalContext.rootBonus[1]);
   for (int c = WHITE; c <= BLACK; ++c) {
     e.positionalScore[c] = 0;
     e.pawnStructureScore[c] = 0;
@@ -202,7 +203,7 @@ void addTradeDownTerm() {
     e.balanceBonus[trailer] =
         toInt16(e.balanceBonus[trailer] + (FEW_PAWNS_BASE - Board.pawnCount[leader]) * FEW_PAWNS_WEIGHT);
   }
-  if (trailer == SearchState.rootSide && hasQueen(trailer)) {
+  if (trailer == EvalContext.rootSide && hasQueen(trailer)) {
     e.balanceBonus[trailer] = toInt16(e.balanceBonus[trailer] + BEHIND_WITH_QUEEN_BONUS);
   }
 }
@@ -291,7 +292,7 @@ void evaluatePiecesOf(int colour) {
     }
     e.pieceScore[colour] = toInt16(e.pieceScore[colour] + v);
     e.threatScore[colour] = toInt16(e.threatScore[colour] + pieceSafety(s, type));
-    if (SearchState.searchDepth < 1 && i < MAX_PIECE_RECORDS) {
+    if (EvalContext.searchDepth < 1 && i < MAX_PIECE_RECORDS) {
       e.pieceEvalScore[colour][i] = v;
       e.pieceEvalSquare[colour][i] = static_cast<int8_t>(s);
     }
@@ -525,7 +526,7 @@ int16_t evaluate(int side, int materialOnly, int alpha, int beta, int8_t* exact)
   assert(side == WHITE || side == BLACK);
   // Step 1.
   const Int16 matDiff = toInt16(Board.material[side] - Board.material[opp]);
-  SearchState.materialBalance[SearchState.ply] = matDiff;
+  EvalContext.materialBalance[Ordering.ply] = matDiff;
   computeGamePhase();
   e.evalThreat = 0;
   *exact = 0;
@@ -551,7 +552,7 @@ int16_t evaluate(int side, int materialOnly, int alpha, int beta, int8_t* exact)
   // Step 8.
   if (e.gamePhase == PHASE_ENDGAME) return evaluateEndgame(side, alpha, beta, exact);
   // L1 to L7.
-  if (SearchState.searchDepth <= LAZY_FREE_DEPTH) {
+  if (EvalContext.searchDepth <= LAZY_FREE_DEPTH) {
     evaluatePawnStructure();
   } else {
     Int16 bound = 0;

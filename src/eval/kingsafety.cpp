@@ -14,12 +14,12 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "config/settings.h"
+#include "eval/evalcontext.h"
 #include "eval/evalstate.h"
 #include "eval/evaltables.h"
 #include "eval/pawnterms.h"
 #include "eval/pawnview.h"
 #include "eval/sideview.h"
-#include "search/searchstate.h"
 
 namespace {
 
@@ -152,8 +152,8 @@ bool hasBishopOnColour(int colour, bool dark) {
 // The amplified attack styles: "RI" sharpens the attack on the engine's opponent's king, "CA"
 // (without "RI") makes the engine more careful about its own king.
 bool amplifiesAttack(int us) {
-  if (EngineSettings.attackStyleRI) return us != SearchState.rootSide;
-  return EngineSettings.attackStyleCA && us == SearchState.rootSide;
+  if (EngineSettings.attackStyleRI) return us != EvalContext.rootSide;
+  return EngineSettings.attackStyleCA && us == EvalContext.rootSide;
 }
 
 // Step 1, castling: keeps castleChance while the king and a rook are unmoved.
@@ -235,7 +235,7 @@ void scoreQueenSide(KingView& v) {
   if (pieceOn(v.us, B2) != PAWN) scoreHole(v, B2, QUEEN_SIDE_HOLE);
   if (enemyKingFile >= FILE_E && v.enemyPieces > 2) {
     v.w += OPPOSITE_WINGS;
-    if (v.us == SearchState.rootSide) v.w += OPPOSITE_WINGS_ROOT_QUEEN_SIDE;
+    if (v.us == EvalContext.rootSide) v.w += OPPOSITE_WINGS_ROOT_QUEEN_SIDE;
     scoreStormFiles(v, FILE_B, FILE_A);
   }
 }

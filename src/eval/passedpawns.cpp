@@ -9,10 +9,10 @@
 #include "board/board.h"
 #include "board/tables.h"
 #include "config/settings.h"
+#include "eval/evalcontext.h"
 #include "eval/evalstate.h"
 #include "eval/evaltables.h"
 #include "eval/pawnterms.h"
-#include "search/searchstate.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ int rookBehind(int colour, int s) {
 
 // Attack-style settings raise the engine's own passers or lower the opponent's.
 int styleTerm(int colour, int r) {
-  const bool ownSide = colour == SearchState.rootSide;
+  const bool ownSide = colour == EvalContext.rootSide;
   if (EngineSettings.attackStyleRI && ownSide) return STYLE_RANK_WEIGHT * r;
   if (!EngineSettings.attackStyleRI && EngineSettings.attackStyleCA && !ownSide) return -STYLE_RANK_WEIGHT * r;
   return 0;

@@ -11,10 +11,10 @@
 #include "board/types.h"
 #include "config/settings.h"
 #include "game/littleendian.h"
+#include "game/notation.h"
 #include "platform/clock.h"
+#include "platform/output.h"
 #include "search/searchstate.h"
-#include "shell/notation.h"
-#include "shell/output.h"
 
 BookData Book;
 
@@ -230,7 +230,7 @@ static void sortCandidates(int byChosen) {
 // The "bk" text for the first candidate.
 static void printBookInfo(uint64_t gamesTotal) {
   const BookCandidate& c = Book.bookCandidate[0];
-  int rootSide = SearchState.rootSide;
+  int rootSide = EvalContext.rootSide;
   uint32_t wins = rootSide == WHITE ? c.whiteWins : c.blackWins;
   uint32_t losses = rootSide == WHITE ? c.blackWins : c.whiteWins;
   formatMove(moveCodeFrom(c.moveCode), moveCodeTo(c.moveCode), 0);

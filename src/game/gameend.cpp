@@ -8,10 +8,11 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "config/logfile.h"
+#include "game/protocolstate.h"
 #include "game/thinkreport.h"
 #include "game/timecontrol.h"
+#include "platform/output.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ constexpr int32_t MIN_ELAPSED_FOR_RATE = 99;
 bool isDrawFlagged(const Move& move) { return (move.flags & DRAW_FLAG) != 0; }
 
 bool ownClocksAllowResignation() {
-  const int32_t own = TimeControl.TimeC[SearchState.rootSide];
-  const int32_t opponent = TimeControl.TimeC[SearchState.rootSide ^ 1];
+  const int32_t own = TimeControl.TimeC[EvalContext.rootSide];
+  const int32_t opponent = TimeControl.TimeC[EvalContext.rootSide ^ 1];
   if (ProtocolState.fritzMode) return own > FRITZ_OWN_CLOCK_OUT;
   return !(opponent < OPPONENT_CLOCK_NEARLY_OUT && opponent - OPPONENT_CLOCK_MARGIN <= own);
 }
@@ -49,8 +50,8 @@ bool ownClocksAllowResignation() {
 // Resigns a hopeless position after a deep enough search, unless the opponent is about to
 // lose on time.
 void resignIfHopeless(int score, int bookMove) {
-  const int depth = SearchState.searchDepth;
-  const bool hasQueen = Board.typeCount[SearchState.rootSide][QUEEN] > 0;
+  const int depth = EvalContext.searchDepth;
+  const bool hasQueen = Board.typeCount[EvalContext.rootSide][QUEEN] > 0;
   if (!TimeControl.clockRunning || depth < RESIGN_MIN_DEPTH || score > RESIGN_SCORE || bookMove) return;
   if (depth < RESIGN_MIN_DEPTH_WITH_QUEEN && hasQueen) return;
   if (!ownClocksAllowResignation()) return;
@@ -60,7 +61,7 @@ void resignIfHopeless(int score, int bookMove) {
 
 void logThinkStatistics() {
   const int64_t elapsed = TimeControl.elapsed;
-  const uint64_t nodes = SearchState.nodes;
+  const uint64_t nodes = Ordering.nodes;
   const uint64_t rate = elapsed > MIN_ELAPSED_FOR_RATE ? nodes / static_cast<uint64_t>(elapsed / CENTISECONDS_PER_SECOND) : nodes;
   logPrintf("Elapsed time: %ld centiseconds, nodes: %9lu (nps: %6lu)\n", static_cast<long>(elapsed),
             static_cast<unsigned long>(nodes), static_cast<unsigned long>(rate));
@@ -72,8 +73,8 @@ void offerDrawIfLevel(int score) {
   const bool levelMaterial = Board.material[WHITE] == Board.material[BLACK] && Board.pawnCount[WHITE] == 0 &&
                              Board.pawnCount[BLACK] == 0;
   if (!levelMaterial || ProtocolState.fritzMode || score != DRAW_SCORE) return;
-  const int32_t own = TimeControl.TimeC[SearchState.rootSide];
-  const int32_t opponent = TimeControl.TimeC[SearchState.rootSide ^ 1];
+  const int32_t own = TimeControl.TimeC[EvalContext.rootSide];
+  const int32_t opponent = TimeControl.TimeC[EvalContext.rootSide ^ 1];
   if (opponent < OPPONENT_CLOCK_LOW && opponent <= own) return;
   thinkReporter().offerDraw();
 }
@@ -105,7 +106,7 @@ void judgeOutcome(Move& best, int score) {
   if (score == MATE_GIVEN_SCORE) {
     ProtocolState.gameOver = 1;
   } else if (score == NO_LEGAL_MOVE_SCORE) {
-    if (isInCheck(SearchState.rootSide)) {
+    if (isInCheck(EvalContext.rootSide)) {
       ProtocolState.gameOver = 1;
     } else {
       best.flags |= DRAW_FLAG;
@@ -120,7 +121,7 @@ void announceAfterMove(Move& best, int score, int bookMove) {
   logThinkStatistics();
   offerDrawIfLevel(score);
   if (score == MATE_GIVEN_SCORE) {
-    thinkReporter().gameResult(SearchState.rootSide == WHITE ? "1-0 {White mates}\n" : "0-1 {Black mates}\n");
+    thinkReporter().gameResult(EvalContext.rootSide == WHITE ? "1-0 {White mates}\n" : "0-1 {Black mates}\n");
     logPrintf("Checkmate!\n");
   }
   if (onlyKingsLeft()) {

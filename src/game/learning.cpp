@@ -194,7 +194,7 @@ static void countNewSlot() {
 void writeLearning(int score, uint16_t move) {
   if (Learning.learnFile == nullptr) return;
   LearnRecord record = {Board.hashLock, Board.hashKey, static_cast<int16_t>(score), BOUND_EXACT,
-                        SearchState.searchDepth, static_cast<uint8_t>(SearchState.rootSide), move};
+                        EvalContext.searchDepth, static_cast<uint8_t>(EvalContext.rootSide), move};
   uint8_t bytes[LEARN_SLOT_SIZE];
   encodeLearnRecord(record, bytes);
   // Step 1. A known position is only replaced by a deeper search, in place.
@@ -212,7 +212,7 @@ void writeLearning(int score, uint16_t move) {
 
 int learningConditionsHold(int score, int preSearchScore, int phaseAtStart) {
   if (!EngineSettings.learningEnabled || Learning.learnFile == nullptr) return 0;
-  if (phaseAtStart > LEARN_MAX_PHASE || SearchState.searchDepth < LEARN_MIN_DEPTH) return 0;
+  if (phaseAtStart > LEARN_MAX_PHASE || EvalContext.searchDepth < LEARN_MIN_DEPTH) return 0;
   if (Board.gameCount >= LEARN_MAX_GAME_COUNT) return 0;
   int s = score;
   int s0 = preSearchScore;

@@ -30,8 +30,8 @@ extern LearningData Learning;
 void openLearningFile();
 // Puts every readable record into the HashTable entry of its side; damaged records are skipped.
 void loadLearning();
-// Learns the root position on the board: `score` of the chosen `move`, at SearchState.searchDepth,
-// for SearchState.rootSide. Replaces a shallower record of the same position in place.
+// Learns the root position on the board: `score` of the chosen `move`, at EvalContext.searchDepth,
+// for EvalContext.rootSide. Replaces a shallower record of the same position in place.
 void writeLearning(int score, uint16_t move);
 void closeLearningFile();
 

@@ -19,14 +19,13 @@
 #include "game/book.h"
 #include "game/gameend.h"
 #include "game/learning.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
 #include "game/thinkreport.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/search.h"
 #include "search/searchstate.h"
-#include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/protocol.h"
 
 namespace {
 
@@ -131,10 +130,10 @@ int ownKingAttacked(int side) { return isSquareAttacked(Board.pieceList[side][0]
 // Makes a root move. An illegal one gets the score ply - 10000, is unmade again and false comes
 // back.
 bool makeRootMove(Move& move) {
-  const int side = SearchState.rootSide;
+  const int side = EvalContext.rootSide;
   makeMove(side, move);
   if (!ownKingAttacked(side)) return true;
-  move.score = static_cast<int16_t>(SearchState.ply - ILLEGAL_MOVE_BASE);
+  move.score = static_cast<int16_t>(Ordering.ply - ILLEGAL_MOVE_BASE);
   unmakeMove(side, move);
   return false;
 }
@@ -155,16 +154,16 @@ int searchAfterRootMove(int index, int depth, int alpha, int beta, int cutFlag) 
   const Move& move = rootMove(index);
   SearchState.rootMoveIndex = static_cast<int16_t>(index);
   SearchState.captureSquare[1] = static_cast<int8_t>(isCapture(move) ? move.to + 1 : 0);
-  SearchState.ply += 1;
-  const int score = -search(SearchState.rootSide ^ 1, depth, -beta, -alpha, 0, cutFlag);
-  SearchState.ply -= 1;
+  Ordering.ply += 1;
+  const int score = -search(EvalContext.rootSide ^ 1, depth, -beta, -alpha, 0, cutFlag);
+  Ordering.ply -= 1;
   return score;
 }
 
 void probeRootHashMove() {
-  const HashEntry& entry = hashEntryFor(SearchState.rootSide, Board.hashKey);
+  const HashEntry& entry = hashEntryFor(EvalContext.rootSide, Board.hashKey);
   const bool inUse = entry.depth != HASH_EMPTY_DEPTH && entry.lock == Board.hashLock;
-  SearchState.hashMove = inUse ? entry.move : 0;
+  Ordering.hashMove = inUse ? entry.move : 0;
 }
 
 // Step 1. Everything a think starts from.
@@ -176,7 +175,7 @@ void resetThinkState(int side, int mode) {
   TimeControl.extensionCounter = 0;
   TimeControl.extraTime = 0;
   s.pondering = static_cast<int8_t>(mode == THINK_PONDER || ProtocolState.analyzing);
-  s.rootSide = static_cast<int8_t>(side);
+  EvalContext.rootSide = static_cast<int8_t>(side);
   if (!s.pondering) Board.sideToMove = static_cast<int8_t>(side);
   s.bestMoveStable = 1;
   s.legalRootMoves = 0;
@@ -189,7 +188,7 @@ void resetThinkState(int side, int mode) {
 void prepareSearch() {
   preparePhaseState();
   int8_t exact = 0;
-  SearchState.rootEval = evaluate(SearchState.rootSide, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
+  SearchState.rootEval = evaluate(EvalContext.rootSide, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
   ageHashTables();
   computeTimeBudget();
   const int reduction = EngineSettings.selectivity >= SELECTIVE_FROM ? NULL_REDUCTION_SELECTIVE : NULL_REDUCTION_NORMAL;
@@ -199,7 +198,7 @@ void prepareSearch() {
 // Step 4. Counters, the root hash move and the pseudo-legal root moves.
 void generateRootMoves(RootContext& ctx) {
   SearchData& s = SearchState;
-  s.nodes = 0;
+  Ordering.nodes = 0;
   s.quiesceNodes = 0;
   s.hashHits = s.hashCutoffs = 0;
   s.nullTries[WHITE] = s.nullTries[BLACK] = 0;
@@ -208,7 +207,7 @@ void generateRootMoves(RootContext& ctx) {
   EvalState.pawnTableHits = EvalState.pawnTableFills = 0;
   probeRootHashMove();
   MoveStack.plyStart[1] = 0;
-  generateMoves(s.rootSide);
+  generateMoves(EvalContext.rootSide);
   ctx.first = MoveStack.plyStart[1];
   ctx.last = MoveStack.plyStart[2] - 1;
 }
@@ -224,9 +223,9 @@ bool bookMayBeProbed(int mode) {
 // A quiet search of a book candidate (made by the caller) tells how sound it is.
 void measureBookMove(int index, int slot) {
   SearchData& s = SearchState;
-  s.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   s.plyLimit = BOOK_MEASURE_PLY_LIMIT;
-  s.rootBonus[1] = 0;
+  EvalContext.rootBonus[1] = 0;
   const int score = searchAfterRootMove(index, 0, s.rootEval - BOOK_MEASURE_WINDOW, s.rootEval + BOOK_MEASURE_WINDOW, 0);
   const int delta = score - s.rootEval;
   Book.bookCandidate[slot].searchDelta = static_cast<int16_t>(delta);
@@ -235,7 +234,7 @@ void measureBookMove(int index, int slot) {
 
 // Step 5. Legality of every root move, and the book candidates among the legal ones.
 void checkRootMoves(RootContext& ctx) {
-  const int side = SearchState.rootSide;
+  const int side = EvalContext.rootSide;
   for (int i = ctx.first; i <= ctx.last; ++i) {
     Move& move = rootMove(i);
     ctx.targetCount[move.to] += 1;
@@ -294,7 +293,7 @@ void markRootSpecials(RootContext& ctx) {
   for (const SpecialMove& special : specialMoves) {
     if (special.lock == Board.hashLock) ctx.specialMove = moveCodeOf(special.from, special.to);
   }
-  if (isInCheck(SearchState.rootSide)) {
+  if (isInCheck(EvalContext.rootSide)) {
     SearchState.nodeFlags[1] |= NODE_IN_CHECK;
     SearchState.checkCount[1] = 1;
   }
@@ -303,14 +302,14 @@ void markRootSpecials(RootContext& ctx) {
 // Step 8. A quiescence-depth search of every root move orders the list.
 void preSearch(RootContext& ctx) {
   SearchData& s = SearchState;
-  const int side = s.rootSide;
-  s.searchDepth = PRESEARCH_DEPTH;
+  const int side = EvalContext.rootSide;
+  EvalContext.searchDepth = PRESEARCH_DEPTH;
   int best = NO_SCORE;
   for (int i = ctx.first; i <= ctx.last; ++i) {
     Move& move = rootMove(i);
     if (!makeRootMove(move)) continue;
-    s.nodes += 1;
-    s.rootBonus[s.ply] = 0;
+    Ordering.nodes += 1;
+    EvalContext.rootBonus[Ordering.ply] = 0;
     s.plyLimit = PRESEARCH_PLY_LIMIT;
     s.pvRootMove = 1;
     const int alpha = best < MATED_PRESEARCH ? -FULL_WINDOW : best;
@@ -340,7 +339,7 @@ void orderRootMoves(RootContext& ctx) {
   rootMove(ctx.first).score = static_cast<int16_t>(rootMove(ctx.first).score + PRESEARCH_BEST_BONUS);
   for (int i = ctx.first + 1; i <= ctx.last; ++i) {
     Move& move = rootMove(i);
-    if (codeOf(move) == SearchState.hashMove) {
+    if (codeOf(move) == Ordering.hashMove) {
       move.score = HASH_MOVE_ORDER;
     } else if (isShortCastlingKingMove(move)) {
       move.score = CASTLE_SHORT_ORDER;
@@ -371,15 +370,15 @@ void acceptBestMove(RootContext& ctx, int index, int score) {
   setBestRootMove(move, ctx.rootLock);
   ctx.alpha = score;
   ctx.bestIndex = index;
-  readPvFromHash(SearchState.rootSide ^ 1, PV_READ_START);
-  if (SearchState.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
+  readPvFromHash(EvalContext.rootSide ^ 1, PV_READ_START);
+  if (EvalContext.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
   thinkReporter().thinking(score, SearchState.pv, 5);
 }
 
 // The first root move: full-window re-searches after a fail high or a fail low.
 void searchFirstRootMove(RootContext& ctx, int index) {
   SearchData& s = SearchState;
-  const int depth = s.searchDepth - 1;
+  const int depth = EvalContext.searchDepth - 1;
   s.pvRootMove = 1;
   setRootFloor(s.rootScore);
   int score = searchAfterRootMove(index, depth, ctx.alpha, ctx.beta, 0);
@@ -400,7 +399,7 @@ void searchFirstRootMove(RootContext& ctx, int index) {
   } else if (score <= ctx.alpha) {
     noteRootFailLow();
     thinkReporter().thinking(score, s.pv, 1);
-    pollInput(2);
+    refreshElapsed();
     const int again = searchAfterRootMove(index, depth, -FULL_WINDOW, score + 1, 0);
     if (!s.stopSearch) score = again;
   }
@@ -412,7 +411,7 @@ void searchFirstRootMove(RootContext& ctx, int index) {
 void searchLaterRootMove(RootContext& ctx, int index) {
   SearchData& s = SearchState;
   Move& move = rootMove(index);
-  const int depth = s.searchDepth - 1;
+  const int depth = EvalContext.searchDepth - 1;
   const int alpha = ctx.alpha;
   const int scoutBeta = std::min(alpha + SCOUT_WIDTH, FULL_WINDOW);
   s.pvRootMove = 0;
@@ -460,17 +459,17 @@ bool isEarlyQueenOrKingMove(const Move& move) {
 // Step 11.2, one root move: bonuses, legality, search, draw marks, time rules.
 void searchRootMove(RootContext& ctx, int i) {
   SearchData& s = SearchState;
-  const int side = s.rootSide;
+  const int side = EvalContext.rootSide;
   const int index = ctx.first + i;
   Move& move = rootMove(index);
-  s.rootBonus[s.ply] = 0;
+  EvalContext.rootBonus[Ordering.ply] = 0;
   if (!makeRootMove(move)) return;
-  if (reversesOwnLastMove(move)) s.rootBonus[1] -= REVERSE_MOVE_PENALTY;
-  if (codeOf(move) == ctx.specialMove) s.rootBonus[1] += SPECIAL_MOVE_BONUS;
-  s.plyLimit = static_cast<int8_t>(s.searchDepth + PLY_LIMIT_MARGIN);
+  if (reversesOwnLastMove(move)) EvalContext.rootBonus[1] -= REVERSE_MOVE_PENALTY;
+  if (codeOf(move) == ctx.specialMove) EvalContext.rootBonus[1] += SPECIAL_MOVE_BONUS;
+  s.plyLimit = static_cast<int8_t>(EvalContext.searchDepth + PLY_LIMIT_MARGIN);
   if (i == 0) thinkReporter().thinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, 0);
-  if (s.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) s.rootBonus[1] -= EARLY_PIECE_PENALTY;
-  s.nodes += 1;
+  if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(move)) EvalContext.rootBonus[1] -= EARLY_PIECE_PENALTY;
+  Ordering.nodes += 1;
   if (i == 0) {
     searchFirstRootMove(ctx, index);
   } else {
@@ -483,8 +482,8 @@ void searchRootMove(RootContext& ctx, int i) {
   }
   unmakeMove(side, move);
   assert(boardIsOk());
-  pollInput(2);
-  if (s.searchDepth >= TIME_RULES_MIN_DEPTH) applyRootMoveTimeRules(i, move.score, move.to, ctx.targetCount[move.to]);
+  refreshElapsed();
+  if (EvalContext.searchDepth >= TIME_RULES_MIN_DEPTH) applyRootMoveTimeRules(i, move.score, move.to, ctx.targetCount[move.to]);
 }
 
 // Step 11.4. The best move goes to the front; the moves before it move down one place.
@@ -509,43 +508,43 @@ void setKillersFromPv() {
     const uint16_t move = ended ? 0 : s.pv[p];
     if (move == 0) {
       ended = true;
-      s.killer1[p] = s.killer2[p] = 0;
-    } else if (move == s.killer1[p]) {
-      s.killer2[p] = 0;
+      Ordering.killer1[p] = Ordering.killer2[p] = 0;
+    } else if (move == Ordering.killer1[p]) {
+      Ordering.killer2[p] = 0;
     } else {
-      s.killer1[p] = move;
-      s.killer2[p] = 0;
+      Ordering.killer1[p] = move;
+      Ordering.killer2[p] = 0;
     }
-    s.bestAtPly[p] = 0;
+    Ordering.bestAtPly[p] = 0;
   }
 }
 
 // Step 11. Iterative deepening until the time, the depth or a mate ends it.
 void deepen(RootContext& ctx) {
   SearchData& s = SearchState;
-  while (!s.stopSearch && s.searchDepth <= MAX_ITERATION) {
+  while (!s.stopSearch && EvalContext.searchDepth <= MAX_ITERATION) {
     // Step 11.1.
-    s.searchDepth += 1;
-    if (s.maxDepthReached < s.searchDepth) s.maxDepthReached = s.searchDepth;
+    EvalContext.searchDepth += 1;
+    if (s.maxDepthReached < EvalContext.searchDepth) s.maxDepthReached = EvalContext.searchDepth;
     resetIterationTimeState();
     s.rootMovesSearched = 0;
     ctx.bestIndex = -1;
     // Step 11.2.
     for (int i = 0; ctx.first + i <= ctx.last; ++i) {
       searchRootMove(ctx, i);
-      if (s.searchDepth >= STOP_MIN_DEPTH && s.stopSearch) break;
+      if (EvalContext.searchDepth >= STOP_MIN_DEPTH && s.stopSearch) break;
     }
     // Step 11.3.
-    if (s.legalRootMoves == 1 && s.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) s.stopSearch = 1;
+    if (s.legalRootMoves == 1 && EvalContext.searchDepth >= SINGLE_MOVE_MIN_DEPTH && !s.pondering) s.stopSearch = 1;
     // Step 11.4.
     rotateBestToFront(ctx);
     const Move& best = rootMove(ctx.first);
     const int bestScore = best.score;
     // Step 11.5.
-    if (!s.stopSearch) storeHash(s.rootSide, bestScore, s.searchDepth, best.from, best.to, 0, BOUND_EXACT);
+    if (!s.stopSearch) storeHash(EvalContext.rootSide, bestScore, EvalContext.searchDepth, best.from, best.to, 0, BOUND_EXACT);
     // Step 11.6.
-    pollInput(2);
-    if (s.inputPending || s.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
+    refreshElapsed();
+    if (s.inputPending || EvalContext.searchDepth >= TimeControl.depthLimit || bestScore >= MATE_FOUND ||
         !clockAllowsNextIteration()) {
       s.stopSearch = 1;
     }
@@ -566,7 +565,7 @@ void deepen(RootContext& ctx) {
 // lines.
 void playMove(const RootContext& ctx, Move& best, int score) {
   if (learningConditionsHold(score, ctx.preSearchBest, ctx.phaseAtStart)) writeLearning(score, codeOf(best));
-  makeMove(SearchState.rootSide, best);
+  makeMove(EvalContext.rootSide, best);
   thinkReporter().thinking(score, SearchState.pv, 7);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
     Notation.thinkingPrinted = FORCE_THINKING_LINE;
@@ -580,9 +579,9 @@ void playMove(const RootContext& ctx, Move& best, int score) {
 void recordEngineMove(const RootContext& ctx, int score) {
   GameRecord& record = GameHistory[Board.gameCount];
   record.score = static_cast<int16_t>(score);
-  record.depth = SearchState.searchDepth;
+  record.depth = EvalContext.searchDepth;
   record.timeUsed = TimeControl.elapsed;
-  record.nodes = static_cast<int32_t>(static_cast<uint32_t>(SearchState.nodes));
+  record.nodes = static_cast<int32_t>(static_cast<uint32_t>(Ordering.nodes));
   record.bookMark = static_cast<int16_t>(ctx.bookMove ? 1 : 0);
 }
 
@@ -598,7 +597,7 @@ void finishThink(RootContext& ctx) {
     protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
     if ((best.flags & PROMOTION) || protocol.fritzMode) protocol.ponderMove = 0;
   } else {
-    pollInput(2);
+    refreshElapsed();
   }
   // Step 14.
   const int legal = s.legalRootMoves;
@@ -615,7 +614,7 @@ void finishThink(RootContext& ctx) {
   if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
     protocol.gameOver = 1;
   } else if (play) {
-    Board.sideToMove = static_cast<int8_t>(s.rootSide ^ 1);
+    Board.sideToMove = static_cast<int8_t>(EvalContext.rootSide ^ 1);
   }
   if (protocol.gameOver) protocol.ponderMove = 0;
 }
@@ -643,7 +642,7 @@ void preparePhaseState() {
 void think(int side, int mode) {
   // A search needs the game record to have room and one king of each colour.
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(side)) {
-    SearchState.searchDepth = 0;
+    EvalContext.searchDepth = 0;
     // No move is played, so there is no reply to ponder on either.
     if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
     return;
@@ -666,7 +665,7 @@ void think(int side, int mode) {
   generateRootMoves(ctx);
   checkRootMoves(ctx);
   if (decideOutcome(ctx)) {
-    SearchState.searchDepth = 0;
+    EvalContext.searchDepth = 0;
     return;
   }
   // Steps 7 to 10.
@@ -682,14 +681,14 @@ void think(int side, int mode) {
   const bool playsNow = !SearchState.pondering && !ProtocolState.analyzing &&
                         !(mode == THINK_PONDER && !ProtocolState.ponderHit);
   if (playsNow) finishThink(ctx);
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
 }
 
 void clearThinkRecords() {
   SearchData& s = SearchState;
   s.stopSearch = 0;
   s.inputPending = 0;
-  s.nodes = 0;
+  Ordering.nodes = 0;
   s.nextPoll = 0;
   std::memset(s.extensions, 0, sizeof s.extensions);
   std::memset(s.recaptureExtended, 0, sizeof s.recaptureExtended);
@@ -697,19 +696,19 @@ void clearThinkRecords() {
   std::memset(s.captureSquare, 0, sizeof s.captureSquare);
   std::memset(s.checkCount, 0, sizeof s.checkCount);
   std::memset(s.nullMoves, 0, sizeof s.nullMoves);
-  std::memset(s.materialBalance, 0, sizeof s.materialBalance);
-  std::memset(s.rootBonus, 0, sizeof s.rootBonus);
-  std::fill(&s.history[0][0], &s.history[0][0] + 2 * HISTORY_SIZE, HISTORY_START);
+  std::memset(EvalContext.materialBalance, 0, sizeof EvalContext.materialBalance);
+  std::memset(EvalContext.rootBonus, 0, sizeof EvalContext.rootBonus);
+  std::fill(&Ordering.history[0][0], &Ordering.history[0][0] + 2 * HISTORY_SIZE, HISTORY_START);
   Board.lastTo = -1;
   std::memset(s.pv, 0, sizeof s.pv);
   std::memset(s.pvFlags, 0, sizeof s.pvFlags);
   std::memset(s.pvLocks, 0, sizeof s.pvLocks);
-  std::memset(s.killer1, 0, sizeof s.killer1);
-  std::memset(s.killer2, 0, sizeof s.killer2);
-  std::memset(s.bestAtPly, 0, sizeof s.bestAtPly);
+  std::memset(Ordering.killer1, 0, sizeof Ordering.killer1);
+  std::memset(Ordering.killer2, 0, sizeof Ordering.killer2);
+  std::memset(Ordering.bestAtPly, 0, sizeof Ordering.bestAtPly);
   clearBookCandidates();
   s.soundBookMove = 0;
-  s.ply = 1;
+  Ordering.ply = 1;
   s.maxDepthReached = 0;
   s.verifying = 0;
 }

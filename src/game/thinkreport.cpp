@@ -2,8 +2,8 @@
 // of the move notation, and the result, "resign" and "offer draw" lines as they are.
 #include "game/thinkreport.h"
 
-#include "shell/notation.h"
-#include "shell/output.h"
+#include "game/notation.h"
+#include "platform/output.h"
 
 namespace {
 

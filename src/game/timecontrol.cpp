@@ -10,9 +10,9 @@
 #include "board/makemove.h"
 #include "config/logfile.h"
 #include "eval/evalstate.h"
+#include "game/protocolstate.h"
 #include "platform/clock.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
 
 TimeControlData TimeControl;
 
@@ -214,7 +214,7 @@ void grantReserve(int divisor) {
 // Easy recapture: the opponent just captured on the square the first root move goes to.
 void stopOnEasyRecapture(int toSquare, int targetsOnSquare) {
   const GameRecord& last = GameHistory[Board.gameCount];
-  const bool capturedOurs = last.capturedPiece != NONE && last.capturedColor == SearchState.rootSide;
+  const bool capturedOurs = last.capturedPiece != NONE && last.capturedColor == EvalContext.rootSide;
   if (!capturedOurs || moveCodeTo(last.moveCode) != toSquare) return;
   const bool shared = targetsOnSquare >= 2;
   int k;
@@ -227,7 +227,7 @@ void stopOnEasyRecapture(int toSquare, int targetsOnSquare) {
   const bool spentEnough =
       (k + RECAPTURE_BASE_PERCENT) * static_cast<int64_t>(TimeControl.Responsetime) / PERCENT <= factor * elapsedNow() ||
       elapsedNow() > RECAPTURE_MAX_ELAPSED;
-  if (spentEnough && !SearchState.pondering && SearchState.searchDepth >= FIRST_DEPTH_WITH_STOPS) {
+  if (spentEnough && !SearchState.pondering && EvalContext.searchDepth >= FIRST_DEPTH_WITH_STOPS) {
     SearchState.stopSearch = 1;
   }
 }
@@ -286,7 +286,7 @@ void expireExtension(int moveIndex) {
   tc.reserveTime += tc.extraTime;
   tc.Responsetime -= tc.extraTime;
   tc.extraTime = 0;
-  if (!SearchState.pondering && SearchState.searchDepth >= FIRST_DEPTH_WITH_STOPS &&
+  if (!SearchState.pondering && EvalContext.searchDepth >= FIRST_DEPTH_WITH_STOPS &&
       elapsedNow() >= tc.Responsetime) {
     SearchState.stopSearch = 1;
   }
@@ -321,7 +321,7 @@ void computeTimeBudget() {
   }
   // Step 2. The clocks the interface reported count, unless this think ponders.
   tc.Responsetime = 0;
-  const int side = SearchState.rootSide;
+  const int side = EvalContext.rootSide;
   const int opponent = side ^ 1;
   if (!SearchState.pondering) {
     Board.sideToMove = static_cast<int8_t>(side);
@@ -383,7 +383,7 @@ void computeTimeBudget() {
 void keepWithinClock() {
   TimeControlData& tc = TimeControl;
   if (!tc.clockRunning || ProtocolState.analyzing) return;
-  const int64_t clock = tc.TimeC[SearchState.rootSide];
+  const int64_t clock = tc.TimeC[EvalContext.rootSide];
   const int64_t limit = std::max<int64_t>(clock - std::min(CLOCK_SAFETY_MARGIN, clock / CLOCK_SAFETY_SHARE), 0);
   if (tc.Responsetime > limit) tc.Responsetime = toClock(limit);
   const int64_t room = limit - tc.Responsetime;
@@ -393,7 +393,7 @@ void keepWithinClock() {
 
 int timeIsUp() {
   SearchData& search = SearchState;
-  if (search.searchDepth < FIRST_DEPTH_WITH_STOPS) return 0;
+  if (EvalContext.searchDepth < FIRST_DEPTH_WITH_STOPS) return 0;
   if (search.inputPending) {
     search.inputPending = 0;
     search.stopSearch = 1;
@@ -401,7 +401,7 @@ int timeIsUp() {
   }
   const TimeControlData& tc = TimeControl;
   if (!tc.clockRunning || search.pondering || tc.elapsed < tc.Responsetime) return 0;
-  const bool mayRunOn = tc.failLowActive || search.searchDepth <= LAST_DEPTH_RUNNING_TO_MAX;
+  const bool mayRunOn = tc.failLowActive || EvalContext.searchDepth <= LAST_DEPTH_RUNNING_TO_MAX;
   if (mayRunOn && tc.elapsed < tc.maxTime) return 0;
   search.stopSearch = 1;
   return 1;
@@ -409,7 +409,7 @@ int timeIsUp() {
 
 void noteRootFailLow() {
   const int previous = SearchState.rootScore;
-  if (SearchState.searchDepth >= FAIL_LOW_MIN_DEPTH && previous > FAIL_LOW_SCORE_LOW && previous < FAIL_LOW_SCORE_HIGH &&
+  if (EvalContext.searchDepth >= FAIL_LOW_MIN_DEPTH && previous > FAIL_LOW_SCORE_LOW && previous < FAIL_LOW_SCORE_HIGH &&
       TimeControl.timeMode != TIME_MODE_FIXED_TIME) {
     TimeControl.failLowActive = 1;
     logPrintf("fail low!\n");
@@ -450,7 +450,7 @@ void noteNewBestRootMove() {
 int clockAllowsNextIteration() {
   const TimeControlData& tc = TimeControl;
   const bool clockApplies = !SearchState.pondering && tc.clockRunning &&
-                            SearchState.searchDepth >= FIRST_DEPTH_WITH_STOPS &&
+                            EvalContext.searchDepth >= FIRST_DEPTH_WITH_STOPS &&
                             tc.timeMode != TIME_MODE_FIXED_TIME;
   if (!clockApplies) return 1;
   return elapsedNow() < shareOfResponse(ITERATION_SHARE_NUM, ITERATION_SHARE_DEN) ? 1 : 0;
@@ -459,7 +459,7 @@ int clockAllowsNextIteration() {
 void updateClockAfterMove() {
   TimeControlData& tc = TimeControl;
   if (!tc.clockRunning) return;
-  const int side = SearchState.rootSide;
+  const int side = EvalContext.rootSide;
   tc.TimeC[side] = toClock(static_cast<int64_t>(tc.TimeC[side]) - tc.elapsed);
   tc.movesToGo[side] -= 1;
   if (tc.movesToGo[side] == 0) {
@@ -472,4 +472,11 @@ void updateClockAfterMove() {
     }
   }
   tc.elapsed = 0;
+}
+
+int32_t refreshElapsed() {
+  const int64_t now = tickCount() / MILLISECONDS_PER_CENTISECOND;
+  const int64_t elapsed = now - TimeControl.startTime;
+  TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
+  return TimeControl.elapsed;
 }

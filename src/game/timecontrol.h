@@ -43,7 +43,7 @@ void setFixedDepthControl(int64_t depth);
 
 // Start of every think (all modes): startTime from the tick count, elapsed 0.
 void startThinkClock();
-// Per-think budget (start of modes THINK_MOVE and THINK_PONDER). Reads SearchState.rootSide,
+// Per-think budget (start of modes THINK_MOVE and THINK_PONDER). Reads EvalContext.rootSide,
 // SearchState.pondering, EvalState.gamePhase and the queens of Board.typeCount.
 void computeTimeBudget();
 // The budget, the reserve and maxTime end a little before the engine's clock runs out (when a
@@ -52,6 +52,9 @@ void keepWithinClock();
 // The stop test of the search, to be called right after pollInput(1): 1 when the search must
 // stop now (stopSearch is then set). Waiting input and the clock count only past depth 3.
 int timeIsUp();
+// Elapsed centiseconds since the think started, never negative: stored in TimeControl.elapsed
+// and returned.
+int32_t refreshElapsed();
 // The first root move failed low: mark it for the clock when the position and depth are worth
 // extra time.
 void noteRootFailLow();

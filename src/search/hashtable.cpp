@@ -43,10 +43,10 @@ HashEntry* probeHash(int side) {
   return e.lock == Board.hashLock ? &e : nullptr;
 }
 
-// Stores a result of the node at SearchState.ply in the table of `side`. threatFlags != 0
+// Stores a result of the node at Ordering.ply in the table of `side`. threatFlags != 0
 // copies the node's threat marks; bound is BOUND_EXACT, BOUND_LOWER or BOUND_UPPER.
 void storeHash(int side, int score, int depth, int from, int to, int threatFlags, int bound) {
-  const int ply = SearchState.ply;
+  const int ply = Ordering.ply;
   HashEntry& e = hashEntryFor(side, Board.hashKey);
   // A node that is in check and was extended more than once stores one ply less.
   if ((SearchState.nodeFlags[ply] & NODE_IN_CHECK) && SearchState.extensions[ply] > 1) depth -= 1;
@@ -82,7 +82,7 @@ void storeNullMoveBound(int side, int score, int depth) {
   e.depth = static_cast<int8_t>(depth);
   e.age = HashTable.hashAge;
   e.flags = BOUND_LOWER;
-  e.score = static_cast<int16_t>(score < -MATE_RANGE ? score - SearchState.ply : score);
+  e.score = static_cast<int16_t>(score < -MATE_RANGE ? score - Ordering.ply : score);
 }
 
 void clearHashTables() {

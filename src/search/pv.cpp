@@ -44,7 +44,7 @@ void clearPvAt(int d) {
 // The moves of level d are generated in the MoveStack segment of ply d, so every parent's list
 // survives the recursion.
 void readPvFromHash(int side, int d) {
-  assert(S.ply == 1 && d >= 2);
+  assert(Ordering.ply == 1 && d >= 2);
   const HashEntry& e = hashEntryFor(side, Board.hashKey);
   if (e.depth <= PV_USABLE_DEPTH || e.lock != Board.hashLock || d > PV_LAST_INDEX || !scoreFitsRootMove(e.score)) {
     clearPvAt(d);
@@ -52,12 +52,12 @@ void readPvFromHash(int side, int d) {
   }
   S.pv[d] = e.move;
   S.pvLocks[d] = e.lock;
-  const uint16_t savedHashMove = S.hashMove;
-  S.hashMove = 0;
-  S.ply = d;
+  const uint16_t savedHashMove = Ordering.hashMove;
+  Ordering.hashMove = 0;
+  Ordering.ply = d;
   generateMoves(side);
-  S.ply = 1;
-  S.hashMove = savedHashMove;
+  Ordering.ply = 1;
+  Ordering.hashMove = savedHashMove;
   const int first = MoveStack.plyStart[d];
   const int end = MoveStack.plyStart[d + 1];
   for (int i = first; i < end; ++i) {

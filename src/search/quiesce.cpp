@@ -36,7 +36,7 @@ bool isPromotion(const Move& m) { return (m.flags & PROMOTION) != 0; }
 // Quiet checks are worth looking at near the root, with the own queen on the board, when the
 // opponent just was in check, the position is sharp, or this node answers a null move.
 bool wantsQuietChecks(int side, int qdepth) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int queen = Board.pieceValue[QUEEN];
   if (ply >= S.plyLimit || Board.pieceMaterial[side] <= queen || Board.typeCount[side][QUEEN] == 0) return false;
   if (S.nodeFlags[ply - 1] & NODE_IN_CHECK) return true;
@@ -79,13 +79,13 @@ bool isWorthlessCheckMove(const Move& m, int side, int piece, int victim, int st
 
 int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   const int opp = side ^ 1;
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   assert(side == WHITE || side == BLACK);
   assert(ply >= 2 && ply <= MAX_SEARCH_PLY);
   if (S.stopSearch) return 0;
 
   // Step 1.
-  if (S.nodes > S.nextPoll && pollForStop()) return 0;
+  if (Ordering.nodes > S.nextPoll && pollForStop()) return 0;
 
   // Step 2.
   S.nullMoves[ply + 1] = S.nullMoves[ply - 1];
@@ -93,7 +93,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   if (ply >= MAX_SEARCH_PLY) return static_cast<int16_t>(beta);
   if (ply > S.maxDepthReached) S.maxDepthReached = static_cast<int8_t>(ply);
   S.nodeFlags[ply] = 0;
-  S.hashMove = 0;
+  Ordering.hashMove = 0;
 
   // Step 3.
   if (const HashEntry* e = probeHash(side)) {
@@ -101,7 +101,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     if ((e->flags & BOUND_EXACT) || ((e->flags & BOUND_LOWER) && s >= beta) || ((e->flags & BOUND_UPPER) && s <= alpha)) {
       return static_cast<int16_t>(s);
     }
-    S.hashMove = e->move;
+    Ordering.hashMove = e->move;
   }
 
   // Step 4.
@@ -160,7 +160,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       if (hopeless || defendedByPawn) continue;
     }
     makeMove(side, m);
-    S.nodes += 1;
+    Ordering.nodes += 1;
     S.quiesceNodes += 1;
     if (isSquareAttacked(kingSquare(side), opp)) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
@@ -172,9 +172,9 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       unmakeMove(side, m);
       continue;
     }
-    S.ply += 1;
+    Ordering.ply += 1;
     const int v = -quiesce(opp, qdepth + 1, -beta, -alpha);
-    S.ply -= 1;
+    Ordering.ply -= 1;
     m.score = static_cast<int16_t>(v);
     unmakeMove(side, m);
     searched = true;

@@ -15,15 +15,10 @@
 #include "config/settings.h"
 #include "eval/evalstate.h"
 #include "eval/evaluate.h"
-#include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
-#include "shell/input.h"
 
 namespace {
-
-// ---- Poll and time
-constexpr int POLL_FULL = 1;            // pollInput mode of the searches
 
 // ---- Draws
 constexpr int FIFTY_MOVE_PLIES = 99;    // more plies than this without pawn move or capture
@@ -143,18 +138,18 @@ int toSquareOfRecord(int record) { return record < 1 ? -1 : moveCodeTo(GameHisto
 
 void extend(Node& n) {
   n.depth += 1;
-  S.extensions[S.ply] += 1;
+  S.extensions[Ordering.ply] += 1;
 }
 
 void extendRecapture(Node& n) {
   extend(n);
-  S.recaptureExtended[S.ply] = 1;
+  S.recaptureExtended[Ordering.ply] = 1;
 }
 
 // Makes a generated move and counts it; false (and unmade) when it leaves the own king attacked.
 bool makeLegalMove(int side, const Move& m) {
   makeMove(side, m);
-  S.nodes += 1;
+  Ordering.nodes += 1;
   if (!isSquareAttacked(kingSquare(side), side ^ 1)) return true;
   unmakeMove(side, m);
   return false;
@@ -162,10 +157,10 @@ bool makeLegalMove(int side, const Move& m) {
 
 // Searches the position after the already made move m, one ply deeper.
 int searchChild(const Node& n, const Move& m, int depth, int alpha, int beta, int nullFlag, int cutFlag) {
-  S.captureSquare[S.ply] = static_cast<int8_t>(isCapture(m) ? m.to + 1 : 0);
-  S.ply += 1;
+  S.captureSquare[Ordering.ply] = static_cast<int8_t>(isCapture(m) ? m.to + 1 : 0);
+  Ordering.ply += 1;
   const int v = -search(n.opp, depth, alpha, beta, nullFlag, cutFlag);
-  S.ply -= 1;
+  Ordering.ply -= 1;
   return v;
 }
 
@@ -179,8 +174,8 @@ struct NullMoveUndo {
 // Passes the move: a GameHistory record without a move, no en-passant square, one ply deeper.
 NullMoveUndo makeNullMove() {
   assert(Board.gameCount + 1 < GAME_HISTORY_SIZE);
-  const NullMoveUndo undo{S.hashMove, Board.lastTo};
-  S.captureSquare[S.ply] = 0;
+  const NullMoveUndo undo{Ordering.hashMove, Board.lastTo};
+  S.captureSquare[Ordering.ply] = 0;
   Board.gameCount += 1;
   GameRecord& r = GameHistory[Board.gameCount];
   r = GameRecord{};
@@ -193,15 +188,15 @@ NullMoveUndo makeNullMove() {
   Board.epSquare = -1;
   Board.lastIrreversible = Board.gameCount;
   Board.lastTo = -1;
-  S.nodes += 1;
-  S.ply += 1;
-  S.nullMoves[S.ply] += 1;
+  Ordering.nodes += 1;
+  Ordering.ply += 1;
+  S.nullMoves[Ordering.ply] += 1;
   return undo;
 }
 
 void unmakeNullMove(const NullMoveUndo& undo) {
-  S.nullMoves[S.ply] -= 1;
-  S.ply -= 1;
+  S.nullMoves[Ordering.ply] -= 1;
+  Ordering.ply -= 1;
   const GameRecord& r = GameHistory[Board.gameCount];
   Board.hashKey = r.hashKey;
   Board.hashLock = r.hashLock;
@@ -210,15 +205,15 @@ void unmakeNullMove(const NullMoveUndo& undo) {
   Board.lastIrreversible = r.lastIrreversible;
   Board.gameCount -= 1;
   Board.lastTo = undo.lastTo;
-  S.hashMove = undo.hashMove;
+  Ordering.hashMove = undo.hashMove;
 }
 
 // The conditions under which a mate threat extends the node (steps 15 and 16).
 bool mayExtendMateThreat(const Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   return ply < S.plyLimit && !n.queenApproach && (S.nodeFlags[ply] & NODE_PASSER_EXTENDED) == 0 &&
          Board.material[n.opp] <= Board.material[n.side] + BEHIND_IN_MATERIAL && !S.verifying &&
-         S.nullMoves[ply] == 0 && S.materialBalance[ply] > rootFloorAt(ply) - THREAT_MARGIN;
+         S.nullMoves[ply] == 0 && EvalContext.materialBalance[ply] > rootFloorAt(ply) - THREAT_MARGIN;
 }
 
 void extendMateThreat(Node& n) {
@@ -228,7 +223,7 @@ void extendMateThreat(Node& n) {
 
 // Marks the root move under search (only right after it, at ply 2).
 void markRootMove(int32_t flag) {
-  if (S.ply == 2) MoveStack.moveStack[S.rootMoveIndex].flags |= flag;
+  if (Ordering.ply == 2) MoveStack.moveStack[S.rootMoveIndex].flags |= flag;
 }
 
 // ---- Step 4
@@ -258,12 +253,12 @@ bool lastMovePushedPasser() { return (GameHistory[Board.gameCount].flags & PAWN_
 
 // Rules a to d: the last move was a capture and the previous node was not extended twice.
 void extendForCaptures(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int lastSquare = S.captureSquare[ply - 1];
   const int last = capturedValueAt(Board.gameCount);
   const int previous = capturedValueAt(Board.gameCount - 1);
   const int diff = std::abs(last - previous);
-  const int balance = S.materialBalance[ply];
+  const int balance = EvalContext.materialBalance[ply];
   const int pawn = Board.pieceValue[PAWN];
   const bool recapture = lastSquare == S.captureSquare[ply - 2];
   if (recapture) {
@@ -277,7 +272,7 @@ void extendForCaptures(Node& n) {
         // An uneven recapture next to the enemy king, where the queen may join an attack.
         extendRecapture(n);
       } else if (last > previous + SAME_VALUE_SLACK && !(previous <= pawn && last > Board.pieceValue[ROOK]) &&
-                 Board.material[n.opp] - Board.material[n.side] > BEHIND_IN_MATERIAL && ply <= S.searchDepth) {
+                 Board.material[n.opp] - Board.material[n.side] > BEHIND_IN_MATERIAL && ply <= EvalContext.searchDepth) {
         extendRecapture(n);
       }
     }
@@ -304,7 +299,7 @@ void extendForCaptures(Node& n) {
 // e. The enemy queen came next to the king on a square the side does not attack.
 void extendForQueenApproach(Node& n) {
   const int q = Board.lastTo;
-  if (S.extensions[S.ply] != 0 || q < 0 || Board.pieceAt[q] != QUEEN) return;
+  if (S.extensions[Ordering.ply] != 0 || q < 0 || Board.pieceAt[q] != QUEEN) return;
   if (BoardTables.distance[kingSquare(n.side)][q] > NEAR_KING || isSquareAttacked(q, n.side)) return;
   extend(n);
   n.queenApproach = true;
@@ -312,21 +307,21 @@ void extendForQueenApproach(Node& n) {
 
 // f. A passed pawn on its sixth or seventh rank that keeps the score near the root's.
 void extendForPasser(Node& n) {
-  if (!lastMovePushedPasser() || S.extensions[S.ply] != 0) return;
+  if (!lastMovePushedPasser() || S.extensions[Ordering.ply] != 0) return;
   int8_t exact = 0;
   const int v = evaluate(n.side, 0, n.alpha, n.beta, &exact);
-  if (v >= rootFloorAt(S.ply) && isDangerousPasser(n.side)) S.nodeFlags[S.ply] |= NODE_PASSER_EXTENDED;
-  if (S.nodeFlags[S.ply] & NODE_PASSER_EXTENDED) extend(n);
+  if (v >= rootFloorAt(Ordering.ply) && isDangerousPasser(n.side)) S.nodeFlags[Ordering.ply] |= NODE_PASSER_EXTENDED;
+  if (S.nodeFlags[Ordering.ply] & NODE_PASSER_EXTENDED) extend(n);
 }
 
 // Beyond plyLimit only recaptures of equal value and far passers in endings extend.
 void extendBeyondLimit(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int lastSquare = S.captureSquare[ply - 1];
   const int diff = std::abs(capturedValueAt(Board.gameCount) - capturedValueAt(Board.gameCount - 1));
   if (lastSquare != 0 && lastSquare == S.captureSquare[ply - 2] && diff < SAME_VALUE_SLACK &&
       S.recaptureExtended[ply - 1] == 0 && S.extensions[ply - 1] < 1 &&
-      S.materialBalance[ply] <= RECAPTURE_BALANCE && ply <= 2 * S.searchDepth) {
+      EvalContext.materialBalance[ply] <= RECAPTURE_BALANCE && ply <= 2 * EvalContext.searchDepth) {
     extendRecapture(n);
   }
   if (lastMovePushedPasser() && S.extensions[ply] == 0 &&
@@ -340,7 +335,7 @@ void extendBeyondLimit(Node& n) {
 }
 
 void extendForLastMoves(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   if (ply >= S.plyLimit) {
     extendBeyondLimit(n);
     return;
@@ -355,7 +350,7 @@ void extendForLastMoves(Node& n) {
 // The opponent was in check and answered without a capture at `count` of its last nodes.
 bool opponentCheckedQuietly(int count) {
   for (int i = 0; i < count; ++i) {
-    const int p = S.ply - 1 - 2 * i;
+    const int p = Ordering.ply - 1 - 2 * i;
     if (!inCheckAt(p) || S.captureSquare[p] != 0) return false;
   }
   return true;
@@ -373,7 +368,7 @@ bool ownMovesByOnePiece() {
 }
 
 bool isPerpetualCheck(const Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   if (n.alpha >= 1 || n.inCheck || S.checkCount[ply - 1] <= PERPETUAL_MIN_CHECKS) return false;
   if (!opponentCheckedQuietly(PERPETUAL_NODES)) return false;
   if (Board.pieceMaterial[n.side] == Board.pieceValue[QUEEN]) {
@@ -388,7 +383,7 @@ bool isPerpetualCheck(const Node& n) {
 
 // A check given at the horizon gets one ply to be answered.
 void extendCheckAnswerAtHorizon(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   if (n.depth != 0 || !inCheckAt(ply - 1) || n.alpha >= 1 || S.checkCount[ply - 1] >= HORIZON_MAX_CHECKS) return;
   if (ply > S.plyLimit) {
     if (S.checkCount[ply - 1] <= HORIZON_LONG_CHECKS) return;
@@ -405,12 +400,12 @@ void extendCheckAnswerAtHorizon(Node& n) {
 
 // A piece interposed against a check without protection is likely lost: look one ply further.
 void extendUnprotectedInterposition(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int q = Board.lastTo;
   if (S.extensions[ply] != 0 || !inCheckAt(ply - 1) || q < 0) return;
   if (Board.pieceAt[q] == NONE || Board.pieceAt[q] == KING) return;
   if ((GameHistory[Board.gameCount].flags & CAPTURE) != 0 || S.extensions[ply - 1] >= MAX_PARENT_EXTENSIONS) return;
-  if (S.materialBalance[ply] > INTERPOSITION_BALANCE || isSquareAttacked(q, n.opp)) return;
+  if (EvalContext.materialBalance[ply] > INTERPOSITION_BALANCE || isSquareAttacked(q, n.opp)) return;
   extend(n);
 }
 
@@ -433,8 +428,8 @@ void setNullReduction(const Node& n) {
 
 // Returns true with *score when the table answers the node.
 bool probeNode(Node& n, int* score) {
-  const int ply = S.ply;
-  S.hashMove = 0;
+  const int ply = Ordering.ply;
+  Ordering.hashMove = 0;
   const HashEntry* e = probeHash(n.side);
   if (e == nullptr) return false;
   if (e->flags & HASH_MATE_THREAT) {
@@ -449,7 +444,7 @@ bool probeNode(Node& n, int* score) {
     n.noNull = 1;
   }
   if (e->depth < n.depth) {
-    S.hashMove = e->move;
+    Ordering.hashMove = e->move;
     if (n.beta <= e->score && (e->flags & BOUND_UPPER) == 0) {
       n.hashState = HASH_FAIL_HIGH;
       return false;
@@ -463,9 +458,9 @@ bool probeNode(Node& n, int* score) {
       *score = s;
       return true;
     }
-    S.hashMove = e->move;
+    Ordering.hashMove = e->move;
   }
-  if (S.hashMove != 0) n.hashState = HASH_MOVE_ONLY;
+  if (Ordering.hashMove != 0) n.hashState = HASH_MOVE_ONLY;
   return false;
 }
 
@@ -473,7 +468,7 @@ bool probeNode(Node& n, int* score) {
 
 bool mayTryNullMove(const Node& n) {
   const int pieces = Board.pieceMaterial[WHITE] + Board.pieceMaterial[BLACK];
-  return n.nullFlag == 0 && n.depth > 1 && !n.inCheck && n.noNull == 0 && S.nullMoves[S.ply - 1] == 0 &&
+  return n.nullFlag == 0 && n.depth > 1 && !n.inCheck && n.noNull == 0 && S.nullMoves[Ordering.ply - 1] == 0 &&
          (pieces > NULL_ROOKS_OF_MATERIAL * Board.pieceValue[ROOK] || S.verifying || n.depth < NULL_LOW_DEPTH) &&
          Board.pieceMaterial[n.side] > 0;
 }
@@ -481,7 +476,7 @@ bool mayTryNullMove(const Node& n) {
 // Returns true with *score when the null move decides the node (a cut-off or a stop).
 bool tryNullMove(Node& n, int* score) {
   if (!mayTryNullMove(n)) return false;
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int r = S.nullReduction[n.side];
   S.nullTries[n.side] += 1;
   // The node has no list yet: the null move's subtree must stack its lists right after the
@@ -524,7 +519,7 @@ bool tryNullMove(Node& n, int* score) {
 // Generates the node's moves. Returns true with *score when the node ends here (a static
 // cut-off at depth 1, no move, or mate).
 bool generateNodeMoves(Node& n, int* score) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   if (!n.inCheck) {
     if (n.depth == 1) {
       int8_t exact = 0;
@@ -556,7 +551,7 @@ bool generateNodeMoves(Node& n, int* score) {
     const Move& only = MoveStack.moveStack[MoveStack.plyStart[ply]];
     const int gain = isCapture(only) ? Board.pieceValue[Board.pieceAt[only.to]] : 0;
     if ((ply < S.plyLimit || (inCheckAt(ply - 2) && ply < 2 * S.plyLimit)) &&
-        S.extensions[ply] < MAX_PARENT_EXTENSIONS && S.materialBalance[ply] + gain > SINGLE_REPLY_BALANCE) {
+        S.extensions[ply] < MAX_PARENT_EXTENSIONS && EvalContext.materialBalance[ply] + gain > SINGLE_REPLY_BALANCE) {
       extend(n);
     }
   }
@@ -566,13 +561,13 @@ bool generateNodeMoves(Node& n, int* score) {
 
 // ---- Step 19
 
-int lastMoveIndex() { return MoveStack.plyStart[S.ply + 1] - 1; }
+int lastMoveIndex() { return MoveStack.plyStart[Ordering.ply + 1] - 1; }
 
 // Searches each move three plies shallower until one beats alpha; that one is tried first.
 // Returns false when the search was stopped.
 bool orderByPreSearch(const Node& n) {
   const int last = lastMoveIndex();
-  for (int i = MoveStack.plyStart[S.ply]; i <= last; ++i) {
+  for (int i = MoveStack.plyStart[Ordering.ply]; i <= last; ++i) {
     pickBest(i, last);
     Move& m = MoveStack.moveStack[i];
     if (!makeLegalMove(n.side, m)) {
@@ -592,7 +587,7 @@ bool orderByPreSearch(const Node& n) {
 }
 
 bool mayMultiCut(const Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int q = Board.lastTo;
   const bool queenFar = !hasQueen(n.opp) || q < 0 || BoardTables.distance[kingSquare(n.side)][q] > NEAR_KING;
   return !n.inCheck && (S.nodeFlags[ply] & (NODE_MATE_THREAT | NODE_PASSER_EXTENDED)) == 0 && !inCheckAt(ply - 2) &&
@@ -603,7 +598,7 @@ bool mayMultiCut(const Node& n) {
 // decide the node. Returns true with *score when they do (or when the search was stopped).
 bool cutByMultiCut(const Node& n, int* score) {
   if (!mayMultiCut(n)) return false;
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int first = MoveStack.plyStart[ply];
   const int last = lastMoveIndex();
   const int end = std::min(first + MULTI_CUT_MOVES, last);
@@ -611,7 +606,7 @@ bool cutByMultiCut(const Node& n, int* score) {
   for (int i = first; i <= end; ++i) {
     pickBest(i, last);
     Move& m = MoveStack.moveStack[i];
-    if (i == first && S.hashMove != 0 && moveCodeOf(m.from, m.to) == S.hashMove) {
+    if (i == first && Ordering.hashMove != 0 && moveCodeOf(m.from, m.to) == Ordering.hashMove) {
       count = 1;
       continue;
     }
@@ -673,7 +668,7 @@ bool skipByFutility(Node& n, const Move& m, bool* made) {
   const int enemyKing = kingSquare(n.opp);
   if (mightGiveCheck(m, enemyKing)) {
     makeMove(n.side, m);
-    S.nodes += 1;
+    Ordering.nodes += 1;
     if (isSquareAttacked(enemyKing, n.side)) {
       *made = true;
       return false;
@@ -689,28 +684,28 @@ bool skipByFutility(Node& n, const Move& m, bool* made) {
 // The move searched at full depth (one ply more than in the loop), window (alpha, beta).
 int researchMove(const Node& n, Move& m) {
   makeMove(n.side, m);
-  S.nodes += 1;
-  S.extensions[S.ply] += 1;
+  Ordering.nodes += 1;
+  S.extensions[Ordering.ply] += 1;
   const int v = searchChild(n, m, n.depth, -n.beta, -n.alpha, 0, n.cutFlag);
-  S.extensions[S.ply] -= 1;
+  S.extensions[Ordering.ply] -= 1;
   unmakeMove(n.side, m);
   m.score = static_cast<int16_t>(v);
   return v;
 }
 
 bool threatTestApplies(const Node& n, int v) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   return n.threatState != THREAT_STATE_NONE &&
          (n.depth > THREAT_TEST_MIN_DEPTH || EngineSettings.selectivity <= THREAT_TEST_ANY_DEPTH) &&
          (S.nodeFlags[ply] & NODE_PASSER_EXTENDED) == 0 && !n.queenApproach &&
          Board.material[n.side] + BEHIND_IN_MATERIAL >= Board.material[n.opp] && !S.verifying &&
-         S.nullMoves[ply] == 0 && S.materialBalance[ply] > rootFloorAt(ply) - THREAT_MARGIN &&
+         S.nullMoves[ply] == 0 && EvalContext.materialBalance[ply] > rootFloorAt(ply) - THREAT_MARGIN &&
          (!combinationStyle() || ((ply & 1) == 0 && v >= n.beta));
 }
 
 // A null move searched around t = floor(ply) - 75: failing to reach t shows a threat.
 bool nullMoveShowsThreat(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int t = std::max(rootFloorAt(ply) - THREAT_MARGIN, -MATE_RANGE);
   S.verifying = 1;
   const NullMoveUndo undo = makeNullMove();
@@ -730,7 +725,7 @@ bool nullMoveShowsThreat(Node& n) {
 }
 
 bool singularTestApplies(const Node& n, const Move& m) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const int maxExtensions = n.inCheck ? 2 : 1;
   const int rich = Board.pieceValue[QUEEN] + Board.pieceValue[ROOK];
   return n.depth > SINGULAR_MIN_DEPTH && EngineSettings.selectivity < SINGULAR_MAX_SELECTIVITY &&
@@ -752,9 +747,9 @@ bool reachesAbove(const Node& n, int i, int t) {
 
 // The move at index `current` is the only good one when no other move reaches floor(ply) + 1.
 bool isSingular(const Node& n, int current) {
-  const int t = std::clamp(rootFloorAt(S.ply), -MATE_RANGE, MATE_RANGE);
+  const int t = std::clamp(rootFloorAt(Ordering.ply), -MATE_RANGE, MATE_RANGE);
   const int last = lastMoveIndex();
-  for (int i = MoveStack.plyStart[S.ply]; i < current; ++i) {
+  for (int i = MoveStack.plyStart[Ordering.ply]; i < current; ++i) {
     if (MoveStack.moveStack[i].score >= t && reachesAbove(n, i, t)) return false;
   }
   for (int i = current + 1; i <= last; ++i) {
@@ -766,7 +761,7 @@ bool isSingular(const Node& n, int current) {
 
 // A move that beat alpha is searched one ply deeper when it meets a threat or is singular.
 int researchFailHigh(Node& n, int current, int v) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   Move& m = MoveStack.moveStack[current];
   if (threatTestApplies(n, v)) {
     const bool childExtended =
@@ -785,25 +780,25 @@ int researchFailHigh(Node& n, int current, int v) {
 // ---- Steps 22 and 23
 
 void updateOrdering(const Node& n, const Move& m) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   const uint16_t code = moveCodeOf(m.from, m.to);
   if (n.best > MATE_RANGE && m.to != toSquareOfRecord(Board.gameCount)) {
-    S.bestAtPly[ply] = code;
+    Ordering.bestAtPly[ply] = code;
     return;
   }
   if (isCapture(m)) return;
-  if (code != S.killer1[ply]) {
-    S.killer2[ply] = S.killer1[ply];
-    S.killer1[ply] = code;
+  if (code != Ordering.killer1[ply]) {
+    Ordering.killer2[ply] = Ordering.killer1[ply];
+    Ordering.killer1[ply] = code;
   }
-  if (S.history[n.side][code] < HISTORY_LIMIT) {
-    S.history[n.side][code] = static_cast<int16_t>(S.history[n.side][code] + n.depth * n.depth);
+  if (Ordering.history[n.side][code] < HISTORY_LIMIT) {
+    Ordering.history[n.side][code] = static_cast<int16_t>(Ordering.history[n.side][code] + n.depth * n.depth);
   }
 }
 
 int finishNode(const Node& n) {
   if (n.best == NO_SCORE) {
-    if (n.inCheck) return S.ply - MATE_SCORE;
+    if (n.inCheck) return Ordering.ply - MATE_SCORE;
     return n.pruned ? n.futilityBase : drawScoreFor(n.side);
   }
   if (n.alpha == n.alphaAtEntry) {
@@ -817,7 +812,7 @@ int finishNode(const Node& n) {
 
 // Steps 20 to 23: every move in best-first order.
 int searchMoves(Node& n) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   for (int i = MoveStack.plyStart[ply]; i <= lastMoveIndex(); ++i) {
     pickBest(i, lastMoveIndex());
     Move& m = MoveStack.moveStack[i];
@@ -825,7 +820,7 @@ int searchMoves(Node& n) {
     if (skipByFutility(n, m, &made)) continue;
     if (!made) {
       makeMove(n.side, m);
-      S.nodes += 1;
+      Ordering.nodes += 1;
     }
     if (isSquareAttacked(kingSquare(n.side), n.opp)) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
@@ -859,16 +854,23 @@ int searchMoves(Node& n) {
 
 }  // namespace
 
-int drawScoreFor(int side) { return side == S.rootSide ? DRAW_SCORE : -DRAW_SCORE; }
+int drawScoreFor(int side) { return side == EvalContext.rootSide ? DRAW_SCORE : -DRAW_SCORE; }
+
+namespace {
+
+StopPoll installedStopPoll = nullptr;
+
+}  // namespace
+
+void installStopPoll(StopPoll poll) { installedStopPoll = poll; }
 
 int pollForStop() {
-  pollInput(POLL_FULL);
-  if (S.stopSearch) return 1;
-  return timeIsUp();
+  if (installedStopPoll == nullptr) return S.stopSearch;
+  return installedStopPoll();
 }
 
 int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFlag) {
-  const int ply = S.ply;
+  const int ply = Ordering.ply;
   assert(side == WHITE || side == BLACK);
   assert(ply >= 2 && ply <= MAX_SEARCH_PLY);
   assert(ply > 2 || positionIsPlayable(side));
@@ -891,7 +893,7 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   S.nullMoves[ply + 1] = S.nullMoves[ply - 1];
 
   // Step 2.
-  if (S.nodes > S.nextPoll && pollForStop()) return 0;
+  if (Ordering.nodes > S.nextPoll && pollForStop()) return 0;
 
   // Step 3.
   S.extensions[ply] = 0;
@@ -911,14 +913,14 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   }
 
   // Step 6.
-  S.materialBalance[ply] = static_cast<int16_t>(Board.material[side] - Board.material[n.opp]);
+  EvalContext.materialBalance[ply] = static_cast<int16_t>(Board.material[side] - Board.material[n.opp]);
 
   // Step 7.
   if (ply >= MAX_SEARCH_PLY) return static_cast<int16_t>(beta);
   if (ply > S.maxDepthReached) S.maxDepthReached = static_cast<int8_t>(ply);
 
   // Step 8.
-  if (alpha + ply > MATE_DISTANCE_LIMIT) return S.materialBalance[ply];
+  if (alpha + ply > MATE_DISTANCE_LIMIT) return EvalContext.materialBalance[ply];
 
   // Step 9.
   extendForLastMoves(n);

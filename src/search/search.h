@@ -12,5 +12,11 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta);
 // the search must stop.
 int pollForStop();
 
+// The input and the clock belong to the layers above the search, so the stop poll is installed
+// from there (the interface installs its poll when the program starts). Without one the search
+// stops only when stopSearch is set.
+using StopPoll = int (*)();
+void installStopPoll(StopPoll poll);
+
 // The draw score for `side`: drawScore for the root side, its negation for the other (both 0).
 int drawScoreFor(int side);

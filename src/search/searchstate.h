@@ -1,7 +1,11 @@
-// SearchState: everything the search and the think driver share while a move is chosen.
+// SearchState: everything the search and the think driver share while a move is chosen. The ply,
+// node count and ordering inputs live in Ordering (board/ordering.h), the root side, bonus and
+// iteration depth the evaluation reads in EvalContext (eval/evalcontext.h).
 #pragma once
 #include <cstdint>
 #include "board/movegen.h"
+#include "board/ordering.h"
+#include "eval/evalcontext.h"
 
 // nodeFlags bits.
 constexpr uint16_t NODE_IN_CHECK = 0x100;
@@ -10,11 +14,8 @@ constexpr uint16_t NODE_MATE_THREAT = 0x40;
 constexpr uint16_t NODE_THREAT = 0x20;
 
 constexpr int MAX_SEARCH_PLY = 48;
-constexpr int HISTORY_SIZE = 4096;
 
 struct SearchData {
-  int ply;                            // 1 at the root
-  uint64_t nodes;                     // moves made, null moves and legality tests
   uint64_t nextPoll;                  // node count at which the search polls input next
   // Per-ply arrays, plies 0..49; entry 0 stays 0.
   int16_t extensions[MAX_PLY];
@@ -23,25 +24,16 @@ struct SearchData {
   int8_t captureSquare[MAX_PLY];      // to-square + 1 of a capture made at this ply, else 0
   int8_t checkCount[MAX_PLY];
   int8_t nullMoves[MAX_PLY];
-  int16_t materialBalance[MAX_PLY];
-  uint16_t bestAtPly[MAX_PLY];
-  uint16_t killer1[MAX_PLY];
-  uint16_t killer2[MAX_PLY];
   int8_t maxDepthReached;
-  uint16_t hashMove;                  // moveCode suggested by the hash table at this node
-  int16_t history[2][HISTORY_SIZE];   // [side][moveCode]
   int8_t nullReduction[2];
   int8_t verifying;                   // 1 while a threat or singular test runs
   // Set by the think driver.
   int16_t rootFloor[2];               // [0] root score - 75 (root side's plies), [1] -root score - 75
   int8_t plyLimit;                    // iteration depth + 4
   int8_t pvRootMove;                  // 1 while the first root move of an iteration is searched
-  int8_t searchDepth;                 // iteration counter (1 in the pre-search)
-  int8_t rootSide;
   int8_t stopSearch;
   int8_t inputPending;
   int8_t pondering;                   // pondering or analysing
-  int16_t rootBonus[MAX_PLY];
   int16_t legalRootMoves;
   int16_t rootMovesSearched;          // legal root moves searched in the current iteration
   int16_t rootMoveIndex;              // moveStack index of the root move under search

@@ -18,8 +18,6 @@ constexpr CastlingWord CASTLING_WORDS[] = {
     {"-w00", H1}, {"-w000", A1}, {"-b00", H8}, {"-b000", A8}};
 
 constexpr int DECIMAL = 10;
-constexpr int FILE_COUNT = 8;
-constexpr int RANK_COUNT = 8;
 
 }  // namespace
 
@@ -33,12 +31,6 @@ int32_t parseNumber(const char* text) {
 const char* argumentWord(int index, int wordCount) {
   if (index < 0 || index >= wordCount || index >= TOKEN_COUNT) return "";
   return Input.tokens[index];
-}
-
-int parseSquareText(const char* text) {
-  if (text[0] < 'a' || text[0] >= 'a' + FILE_COUNT) return -1;
-  if (text[1] < '1' || text[1] >= '1' + RANK_COUNT) return -1;
-  return squareAt(text[1] - '1', text[0] - 'a');
 }
 
 void withdrawCastlingRight(const char* word) {

@@ -10,9 +10,6 @@ int32_t parseNumber(const char* text);
 // Word `index` of the line last split by tokenize, or "" when the line had no such word.
 const char* argumentWord(int index, int wordCount);
 
-// Square of a text that starts with a file a-h and a rank 1-8 (e3 = 20); -1 for anything else.
-int parseSquareText(const char* text);
-
 // "-w00", "-w000", "-b00", "-b000" withdraw White short, White long, Black short, Black long
 // castling. A right already lost stays as it is; any other word does nothing.
 void withdrawCastlingRight(const char* word);

@@ -9,21 +9,23 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/setup.h"
 #include "config/logfile.h"
 #include "config/settings.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
+#include "game/takeback.h"
 #include "game/think.h"
 #include "game/timecontrol.h"
+#include "platform/output.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
 #include "shell/dialect.h"
+#include "shell/editmode.h"
 #include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 #include "shell/startup.h"
 
 namespace {
@@ -68,7 +70,7 @@ bool isWord(const char* line, const char* word) { return std::strcmp(line, word)
 int32_t truncateTo32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 void runThink(int side, int mode) {
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   think(side, mode);
 }
 
@@ -89,9 +91,9 @@ bool isPromotionCode(uint16_t code) {
 
 // Finds the first generated move of the side to move with the squares of `code`.
 bool findGeneratedMove(uint16_t code, Move& found) {
-  SearchState.ply = PONDER_PLY;
+  Ordering.ply = PONDER_PLY;
   generateMoves(Board.sideToMove);
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   const int first = MoveStack.plyStart[PONDER_PLY];
   const int end = MoveStack.plyStart[PONDER_PLY + 1];
   for (int i = first; i < end; ++i) {
@@ -230,7 +232,7 @@ void setSideToMove(int side) {
 
 // Anything no command claimed is taken as the opponent's move.
 After executeMove(char* line) {
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   if (!enterMove(line)) return After::tail;
   Board.sideToMove ^= 1;
   if (ProtocolState.analyzing) return After::leave;
@@ -354,7 +356,7 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "bk")) {
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     runThink(Board.sideToMove, THINK_BOOKINFO);
     return After::tail;
   }
@@ -417,7 +419,7 @@ void processCommands() {
     return;
   }
   // Step 1.
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   ProtocolState.quitRequested = 0;
   // Step 2. Background thinking at entry.
   if (ProtocolState.analyzing) {

@@ -8,10 +8,13 @@
 #include "board/attack.h"
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/ordering.h"
+#include "board/setup.h"
+#include "game/notation.h"
 #include "search/searchstate.h"
+#include "game/protocolstate.h"
 #include "shell/arguments.h"
-#include "shell/notation.h"
-#include "shell/setup.h"
+#include "shell/input.h"
 #include "shell/uci.h"
 #include "shell/xboard2.h"
 
@@ -26,7 +29,7 @@ constexpr int POSITION_TEXT_SIZE = 256;
 
 // "protover N" with N >= 2, or "uci": the dialect is chosen; any other line stays classic.
 DialectStep chooseDialect(const char* line) {
-  if (Dialect.chosen) return DialectStep::classic;
+  if (!Dialect.choiceOpen || Dialect.chosen) return DialectStep::classic;
   if (std::strcmp(line, "uci") == 0) {
     Dialect.kind = DialectKind::uci;
     Dialect.chosen = true;
@@ -43,6 +46,8 @@ DialectStep chooseDialect(const char* line) {
 }
 
 }  // namespace
+
+void openDialectChoice() { Dialect.choiceOpen = true; }
 
 DialectStep runDialectLine(char* line) {
   switch (Dialect.kind) {
@@ -82,7 +87,7 @@ bool setUpGamePosition(const char* fen) {
 
 bool namesLegalMove(const char* text) {
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(Board.sideToMove)) return false;
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   Move move;
   if (!findNamedMove(text, move)) return false;
   const int mover = Board.sideToMove;
@@ -92,4 +97,22 @@ bool namesLegalMove(const char* text) {
   unmakeMove(mover, move);
   Board.lastTo = lastTo;
   return legal;
+}
+
+void requestSearchStop() {
+  if (!SearchState.stopSearch) SearchState.inputPending = 1;
+}
+
+void readLinesWhileSearching(bool (*execute)(const char* line)) {
+  char line[WIDE_CBUF_SIZE];
+  for (;;) {
+    if (readLine(line, WIDE_CBUF_SIZE) != 1) {
+      ProtocolState.quitRequested = 1;
+      requestSearchStop();
+      return;
+    }
+    if (line[0] != '\0' && !execute(line)) return;
+    if (SearchState.inputPending || SearchState.stopSearch) return;
+    if (std::strchr(Input.CBuf, '\n') == nullptr) return;
+  }
 }

@@ -11,9 +11,14 @@ enum class DialectKind : int8_t { classic, xboard2, uci };
 
 struct DialectData {
   DialectKind kind;
-  bool chosen;  // the interface has named its dialect ("protover 1" names the classic one)
+  bool choiceOpen;  // the program lets the interface choose (set at start; the interpreter alone,
+                    // as the library tests run it, stays classic)
+  bool chosen;      // the interface has named its dialect ("protover 1" names the classic one)
 };
 extern DialectData Dialect;
+
+// Lets the interface choose its dialect for the rest of the run.
+void openDialectChoice();
 
 // What the command loop does with a line once the dialect has seen it.
 enum class DialectStep {
@@ -40,3 +45,9 @@ void handleDialectInputWhileSearching();
 bool setUpGamePosition(const char* fen);
 // True when the text names a legal move of the side to move (the board is left as it was).
 bool namesLegalMove(const char* text);
+// Asks the running search to end at its next test, unless it is already ending.
+void requestSearchStop();
+// Reads and executes the lines that wait while a search runs, until `execute` returns false, the
+// search is asked to stop or no further whole line waits. The end of input ends the program as
+// "quit" does.
+void readLinesWhileSearching(bool (*execute)(const char* line));

@@ -1,18 +1,21 @@
 // The interface's edit mode: the board is cleared and pieces are placed one line at a time up to
 // the line ".".
+#include "shell/editmode.h"
+
 #include <cctype>
 #include <cstring>
 
 #include "board/board.h"
+#include "board/setup.h"
 #include "config/logfile.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
 #include "shell/input.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 
 namespace {
 
@@ -83,7 +86,7 @@ bool executeEditLine(const char* line, EditState& edit) {
 // mark, no book, clean position tables.
 void leaveEditMode(const EditState& edit) {
   Board.gameCount = 0;
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   Board.lastIrreversible = EDITED_LAST_IRREVERSIBLE;
   Board.epSquare = static_cast<int8_t>(edit.pendingEpSquare);
   Board.castled[WHITE] = Board.castled[BLACK] = 0;

@@ -15,22 +15,23 @@
 #include <cassert>
 #include <cstring>
 
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "search/search.h"
 #include "search/searchstate.h"
 #include "shell/dialect.h"
 #include "shell/ponderinput.h"
-#include "shell/protocol.h"
 
 InputData Input;
 
 namespace {
 
 // Polling.
+constexpr int POLL_FULL = 1;                  // pollInput mode of the searches
 constexpr int POLL_ELAPSED_ONLY = 2;          // pollInput mode of the think driver
 constexpr uint64_t POLL_INTERVAL_NODES = 25000;
-constexpr uint32_t MILLISECONDS_PER_CENTISECOND = 10;
 
 // Line ends.
 constexpr char LINE_FEED = '\n';
@@ -150,9 +151,7 @@ int tokenize(const char* line, const char* separators) {
 // search to stop. Returns the next node count to poll at.
 int32_t pollInput(int mode) {
   // Step 1. Elapsed centiseconds since the think started, never negative.
-  const int64_t now = tickCount() / MILLISECONDS_PER_CENTISECOND;
-  const int64_t elapsed = now - TimeControl.startTime;
-  TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
+  refreshElapsed();
   if (mode == POLL_ELAPSED_ONLY) return TimeControl.elapsed;
 
   // Step 2. Waiting input: bytes on standard input, or a whole line that an earlier read brought
@@ -168,9 +167,23 @@ int32_t pollInput(int mode) {
     }
   }
   // Step 3. Schedule the next poll.
-  SearchState.nextPoll = SearchState.nodes + POLL_INTERVAL_NODES;
+  SearchState.nextPoll = Ordering.nodes + POLL_INTERVAL_NODES;
   return static_cast<int32_t>(SearchState.nextPoll);
 }
+
+namespace {
+
+// The search's stop poll: waiting input first, then the search's own stop flag and the clock.
+int pollSearchStop() {
+  pollInput(POLL_FULL);
+  if (SearchState.stopSearch) return 1;
+  return timeIsUp();
+}
+
+// Installed before main runs, so that every search, the program's and the tests' alike, polls.
+const bool searchStopPollInstalled = (installStopPoll(pollSearchStop), true);
+
+}  // namespace
 
 int unreadLine(const char* line) {
   const size_t length = std::strlen(line);

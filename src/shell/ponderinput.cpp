@@ -21,14 +21,14 @@
 #include "board/board.h"
 #include "board/types.h"
 #include "config/logfile.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
+#include "platform/output.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
 #include "shell/commands.h"
 #include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/protocol.h"
 
 namespace {
 
@@ -124,7 +124,7 @@ void setFixedTimePerMove(int32_t seconds) {
 
 // "time CS" or "otim CS": the clock the interface reports, with the side of the running search.
 void setClockReading(bool own, int32_t t) {
-  const int side = own ? SearchState.rootSide : SearchState.rootSide ^ 1;
+  const int side = own ? EvalContext.rootSide : EvalContext.rootSide ^ 1;
   if (own) {
     TimeControl.timeCmd = t;
     logRemainingTime("Vostrel", t, side);
@@ -137,8 +137,8 @@ void setClockReading(bool own, int32_t t) {
 
 // "." in analysis: one "stat01:" line with the progress of the running iteration.
 void printAnalysisStatus(bool wordsFollow) {
-  if (!ProtocolState.analyzing || SearchState.searchDepth < STAT_MIN_DEPTH) return;
-  const uint64_t nodes = SearchState.nodes;
+  if (!ProtocolState.analyzing || EvalContext.searchDepth < STAT_MIN_DEPTH) return;
+  const uint64_t nodes = Ordering.nodes;
   // A full poll may handle a further waiting line in a nested run. That run may read more input
   // into CBuf, so it is only allowed when nothing of this line can still have to go back there,
   // and only from the outer run: the lines after a nested "." wait for the next poll (a chain of
@@ -146,7 +146,7 @@ void printAnalysisStatus(bool wordsFollow) {
   pollInput(wordsFollow || Input.handlerRuns > 1 ? POLL_ELAPSED_ONLY : POLL_FULL);
   sendLine("stat01: %ld %llu %d %d %d \n", static_cast<long>(TimeControl.elapsed),
            static_cast<unsigned long long>(nodes * SHOWN_NODES_FACTOR),
-           SearchState.searchDepth + SHOWN_DEPTH_OFFSET,
+           EvalContext.searchDepth + SHOWN_DEPTH_OFFSET,
            SearchState.legalRootMoves - SearchState.rootMovesSearched, SearchState.legalRootMoves);
 }
 

@@ -9,6 +9,7 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "config/logfile.h"
 #include "config/settings.h"
@@ -17,18 +18,18 @@
 #include "eval/scoretable.h"
 #include "game/book.h"
 #include "game/learning.h"
+#include "game/protocolstate.h"
 #include "game/think.h"
 #include "game/timecontrol.h"
 #include "platform/clock.h"
+#include "platform/output.h"
 #include "platform/signals.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
 #include "shell/commands.h"
+#include "shell/dialect.h"
 #include "shell/input.h"
-#include "shell/output.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 
 namespace {
 
@@ -118,7 +119,7 @@ void setStartTimeControl() {
 // The single search of a command-line position. A refused position is not searched.
 void runSetboardSearch(const char* position) {
   if (!setupPosition(position) || !positionIsPlayable(Board.sideToMove)) return;
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   ProtocolState.ponderMove = 0;
   setFixedTimeControl(SETBOARD_CLOCK);
   ProtocolState.setboardRun = 1;
@@ -215,7 +216,7 @@ void newGame() {
   ProtocolState.postThinking = 1;
   ProtocolState.bookAllowed = 1;
   SearchState.pondering = 0;
-  SearchState.rootSide = WHITE;
+  EvalContext.rootSide = WHITE;
   // Step 3.
   std::srand(static_cast<unsigned>(calendarSeconds()));
   // Step 4.
@@ -224,11 +225,11 @@ void newGame() {
   clearThinkRecords();
   // Step 6. epSquare 0 also reads as "none".
   Board.epSquare = 0;
-  SearchState.nodes = 0;
+  Ordering.nodes = 0;
   // Step 7.
   if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
   // Step 8.
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
   ProtocolState.ponderMove = 0;
@@ -279,6 +280,7 @@ int engineMain(int argc, char** argv) {
   if (setboardForm) {
     runSetboardSearch(argv[1]);
   } else {
+    openDialectChoice();
     while (!ProtocolState.quitRequested) processCommands();
   }
   // Step 8.

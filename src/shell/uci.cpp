@@ -12,18 +12,21 @@
 
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/ordering.h"
+#include "eval/evalcontext.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
+#include "game/takeback.h"
 #include "game/think.h"
 #include "game/thinkreport.h"
 #include "game/timecontrol.h"
+#include "platform/output.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/dialect.h"
 #include "shell/engineoptions.h"
 #include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
 #include "shell/ponderinput.h"
-#include "shell/protocol.h"
 #include "shell/startup.h"
 #include "shell/ucigo.h"
 
@@ -68,10 +71,6 @@ std::vector<std::string> splitWords(const char* line) {
 }
 
 void sendInfo(const std::string& text) { sendLine("info string %s\n", text.c_str()); }
-
-void requestStop() {
-  if (!SearchState.stopSearch) SearchState.inputPending = 1;
-}
 
 // The coordinate text of a principal-variation move.
 std::string pvMoveText(int ply) {
@@ -124,7 +123,7 @@ const char* boundText(int kind) {
 class UciReporter final : public ThinkReporter {
  public:
   void thinking(int score, const uint16_t* pv, int kind) override {
-    const int depth = SearchState.searchDepth;
+    const int depth = EvalContext.searchDepth;
     if (kind == THINKING_ITERATION_START || score == NO_SCORE || depth < FIRST_SHOWN_DEPTH) return;
     std::string line;
     int length = 0;
@@ -134,7 +133,7 @@ class UciReporter final : public ThinkReporter {
       line += Notation.coordText;
     }
     const int64_t centiseconds = TimeControl.elapsed;
-    const uint64_t nodes = SearchState.nodes;
+    const uint64_t nodes = Ordering.nodes;
     const uint64_t rate = centiseconds > 0 ? nodes * CENTISECONDS_PER_SECOND / static_cast<uint64_t>(centiseconds) : 0;
     sendLine("info depth %d seldepth %d score %s%s nodes %llu nps %llu time %lld hashfull %d pv%s\n", depth,
              length > depth ? length : depth, scoreText(score).c_str(), boundText(kind),
@@ -205,7 +204,7 @@ void playListedMoves(const std::vector<std::string>& words, size_t first) {
     char text[TOKEN_SIZE];
     std::strncpy(text, words[i].c_str(), sizeof text - 1);
     text[sizeof text - 1] = '\0';
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     if (words[i].size() >= sizeof text || !enterMove(text)) {
       sendInfo("illegal move " + words[i] + ": the position ends before it");
       return;
@@ -295,8 +294,8 @@ void waitForStopOrPonderHit() {
 }
 
 void runThink(int side, int mode) {
-  SearchState.searchDepth = 0;
-  SearchState.ply = 1;
+  EvalContext.searchDepth = 0;
+  Ordering.ply = 1;
   think(side, mode);
 }
 
@@ -347,7 +346,7 @@ void stopRunningSearch() {
     SearchState.pondering = 0;
     ProtocolState.ponderHit = 1;
   }
-  requestStop();
+  requestSearchStop();
 }
 
 // A line while a search runs. Returns false when no further line is to be handled now.
@@ -373,7 +372,7 @@ bool executeWhileSearching(const char* line) {
   }
   if (command == "quit") {
     ProtocolState.quitRequested = 1;
-    requestStop();
+    requestSearchStop();
     return false;
   }
   if (command == "go") {
@@ -446,16 +445,4 @@ void runUciSession() {
   }
 }
 
-void handleUciInputWhileSearching() {
-  char line[WIDE_CBUF_SIZE];
-  for (;;) {
-    if (readLine(line, WIDE_CBUF_SIZE) != 1) {
-      ProtocolState.quitRequested = 1;
-      requestStop();
-      return;
-    }
-    if (!executeWhileSearching(line)) return;
-    if (SearchState.inputPending || SearchState.stopSearch) return;
-    if (std::strchr(Input.CBuf, '\n') == nullptr) return;
-  }
-}
+void handleUciInputWhileSearching() { readLinesWhileSearching(executeWhileSearching); }

@@ -10,15 +10,15 @@
 #include "board/board.h"
 #include "board/types.h"
 #include "config/logfile.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
 #include "game/thinkreport.h"
+#include "platform/output.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
 #include "shell/engineoptions.h"
 #include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
 #include "shell/ponderinput.h"
-#include "shell/protocol.h"
 
 namespace {
 
@@ -180,10 +180,6 @@ DialectStep executeOtherLine(char* line, const char* word) {
   return DialectStep::done;
 }
 
-void requestStop() {
-  if (!SearchState.stopSearch) SearchState.inputPending = 1;
-}
-
 // A line while a search runs. Returns false when no further line is to be handled now.
 bool executeWhileSearching(const char* line) {
   char word[WORD_SIZE];
@@ -214,7 +210,7 @@ bool executeWhileSearching(const char* line) {
   if (pondering) return executeLineWhileSearching(rest);
   // The engine's own search: the interpreter takes the line after the search has stopped.
   unreadLine(rest);
-  requestStop();
+  requestSearchStop();
   return false;
 }
 
@@ -281,15 +277,5 @@ void handleXboardInputWhileSearching() {
     RunCount() { Input.handlerRuns += 1; }
     ~RunCount() { Input.handlerRuns -= 1; }
   } run;
-  char line[LINE_SIZE];
-  for (;;) {
-    if (readLine(line, LINE_SIZE) != 1) {
-      ProtocolState.quitRequested = 1;
-      requestStop();
-      return;
-    }
-    if (line[0] != '\0' && !executeWhileSearching(line)) return;
-    if (SearchState.inputPending || SearchState.stopSearch) return;
-    if (std::strchr(Input.CBuf, '\n') == nullptr) return;
-  }
+  readLinesWhileSearching(executeWhileSearching);
 }

@@ -11,6 +11,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "board/tables.h"
+#include "game/takeback.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
 
@@ -57,7 +58,7 @@ TEST(MakeMove, RandomGamesKeepEveryField) {
     fillTypeCount();
     int side = Board.sideToMove;
     for (int ply = 0; ply < 120; ply++) {
-      SearchState.ply = 1;
+      Ordering.ply = 1;
       MoveStack.plyStart[1] = 0;
       generateMoves(side);
       std::vector<Move> legal;
@@ -199,10 +200,10 @@ TEST(Attack, EdgeCases) {
 
 TEST(Attack, LeavesKingInCheckCountsOneNodeEach) {
   ASSERT_TRUE(setUpPosition("4k3/8/8/8/8/8/4r3/4K3 w - -"));
-  SearchState.nodes = 10;
+  Ordering.nodes = 10;
   EXPECT_EQ(leavesKingInCheck(E1, D2, QUIET), 1);
   EXPECT_EQ(leavesKingInCheck(E1, E2, CAPTURE), 0);
-  EXPECT_EQ(SearchState.nodes, 12u);
+  EXPECT_EQ(Ordering.nodes, 12u);
 }
 
 }  // namespace

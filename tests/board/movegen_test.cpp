@@ -66,11 +66,11 @@ TEST(MoveGeneration, PromotionQuartet) {
 
 TEST(MoveGeneration, OrderingScores) {
   ASSERT_TRUE(setUpPosition("4k3/8/2n5/3P4/8/6P1/5P2/4K3 w - -"));
-  SearchState.history[WHITE][moveCodeOf(F2, F4)] = 7;
-  SearchState.killer1[1] = moveCodeOf(F2, F3);
-  SearchState.killer2[1] = moveCodeOf(G3, G4);
-  SearchState.hashMove = moveCodeOf(G3, G4);  // the hash move wins over its killer entry
-  SearchState.bestAtPly[1] = moveCodeOf(E1, D1);
+  Ordering.history[WHITE][moveCodeOf(F2, F4)] = 7;
+  Ordering.killer1[1] = moveCodeOf(F2, F3);
+  Ordering.killer2[1] = moveCodeOf(G3, G4);
+  Ordering.hashMove = moveCodeOf(G3, G4);  // the hash move wins over its killer entry
+  Ordering.bestAtPly[1] = moveCodeOf(E1, D1);
   Board.lastTo = C6;
   std::vector<Listed> moves = listMoves(generateMoves);
   EXPECT_EQ(find(moves, "g3g4")->score, 5000);
@@ -80,7 +80,7 @@ TEST(MoveGeneration, OrderingScores) {
   // Capture of a knight by a pawn on the last move's square: 315 - 1 + 50.
   EXPECT_EQ(find(moves, "d5c6")->score, 364);
   EXPECT_EQ(find(moves, "d5c6")->flags, 0x200 | 0x80);  // onto White's 6th rank
-  SearchState.killer1[1] = moveCodeOf(D5, C6);  // a killer capture is scored as a capture
+  Ordering.killer1[1] = moveCodeOf(D5, C6);  // a killer capture is scored as a capture
   Board.lastTo = -1;
   moves = listMoves(generateMoves);
   EXPECT_EQ(find(moves, "d5c6")->score, 314);
@@ -89,11 +89,11 @@ TEST(MoveGeneration, OrderingScores) {
 
 TEST(MoveGeneration, SeventhRankPush) {
   ASSERT_TRUE(setUpPosition("4k3/8/3P4/8/8/8/8/4K3 w - -"));
-  SearchState.history[WHITE][moveCodeOf(D6, D7)] = -32000;
+  Ordering.history[WHITE][moveCodeOf(D6, D7)] = -32000;
   std::vector<Listed> moves = listMoves(generateMoves);
   EXPECT_EQ(find(moves, "d6d7")->score, 750);
   EXPECT_EQ(find(moves, "d6d7")->flags, 0x40 | 0x80);
-  SearchState.killer1[1] = moveCodeOf(D6, D7);
+  Ordering.killer1[1] = moveCodeOf(D6, D7);
   moves = listMoves(generateMoves);
   EXPECT_EQ(find(moves, "d6d7")->score, 850);
 }
@@ -150,10 +150,10 @@ TEST(MoveGeneration, CastlingRules) {
 
 TEST(MoveGeneration, LegalGeneratorCountsNodes) {
   ASSERT_TRUE(setUpPosition("4k3/8/8/8/8/8/4r3/4K3 w - -"));
-  SearchState.nodes = 0;
+  Ordering.nodes = 0;
   std::vector<Listed> moves = listMoves(generateLegalMoves);
   // The king has five candidate squares (d1, d2, e2, f1, f2); each was tested once.
-  EXPECT_EQ(SearchState.nodes, 5u);
+  EXPECT_EQ(Ordering.nodes, 5u);
   EXPECT_EQ(texts(moves), (std::vector<std::string>{"e1f1", "e1e2", "e1d1"}));
 }
 

@@ -103,10 +103,10 @@ Evaluation evaluateFresh(const PositionSnapshot& position, const Context& c) {
   Board.castled[BLACK] = c.castled[BLACK];
   EngineSettings.attackStyleCA = c.attackStyleCA;
   EngineSettings.attackStyleRI = c.attackStyleRI;
-  SearchState.rootSide = static_cast<int8_t>(c.rootSide);
-  SearchState.rootBonus[1] = c.rootBonus;
-  SearchState.searchDepth = 0;
-  SearchState.ply = 1;
+  EvalContext.rootSide = static_cast<int8_t>(c.rootSide);
+  EvalContext.rootBonus[1] = c.rootBonus;
+  EvalContext.searchDepth = 0;
+  Ordering.ply = 1;
   EvalState.rootCastlingChance[WHITE] = c.rootCastlingChance[WHITE];
   EvalState.rootCastlingChance[BLACK] = c.rootCastlingChance[BLACK];
   clearScoreTable();

@@ -22,7 +22,7 @@ class EvaluateTest : public ::testing::Test {
   // The position with `rootSide` and the iteration depth as given; tables cleared.
   void setUp(const char* fen, int iteration = 0, int rootSide = WHITE) {
     ASSERT_TRUE(prepareSearch(fen, iteration));
-    SearchState.rootSide = static_cast<int8_t>(rootSide);
+    EvalContext.rootSide = static_cast<int8_t>(rootSide);
     clearScoreTable();
   }
   int eval(int side, int alpha = -WIDE, int beta = WIDE) { return evaluate(side, 0, alpha, beta, &exact); }
@@ -38,7 +38,7 @@ TEST_F(EvaluateTest, KnowledgeOffGivesExactMaterialOnly) {
       EXPECT_EQ(eval(side), Board.material[side] - Board.material[side ^ 1]) << fen;
       EXPECT_EQ(exact, 0);
       EXPECT_EQ(EvalState.evalThreat, 0);
-      EXPECT_EQ(SearchState.materialBalance[SearchState.ply], Board.material[side] - Board.material[side ^ 1]);
+      EXPECT_EQ(EvalContext.materialBalance[Ordering.ply], Board.material[side] - Board.material[side ^ 1]);
     }
   }
 }
@@ -130,7 +130,7 @@ TEST_F(EvaluateTest, SecondCallIsAScoreTableHitWithTheStoredThreat) {
   EXPECT_EQ(EvalState.fullEvaluations, full);
   EXPECT_EQ(EvalState.evalThreat, 31);
   // The balance bonus is added outside the cache: a new per-think bonus shows at once.
-  SearchState.rootBonus[1] = 50;
+  EvalContext.rootBonus[1] = 50;
   EXPECT_EQ(eval(WHITE), first + 50);
 }
 
@@ -167,13 +167,13 @@ TEST_F(EvaluateTest, LostCastlingRightChangesTheFlagsAndMisses) {
 TEST_F(EvaluateTest, EndgameHitReturnsTheStoredValueAsItStands) {
   setUp("4k3/8/8/8/8/8/4P3/R3K3 w - -", 1);
   storeScoreEntry(WHITE, 321);  // the endgame cache holds the balance bonus already
-  SearchState.rootBonus[1] = 50;
+  EvalContext.rootBonus[1] = 50;
   EXPECT_EQ(eval(WHITE), 321);
   EXPECT_EQ(exact, 1);
   // In the middlegame the balance bonus of this call is added to the cached value.
   setUp("r2qk3/pppppppp/8/8/8/8/PPPPPPPP/R2QK3 w - -", 1);
   storeScoreEntry(WHITE, 321);
-  SearchState.rootBonus[1] = 50;
+  EvalContext.rootBonus[1] = 50;
   EXPECT_EQ(eval(WHITE), 321 + 52);
 }
 

@@ -19,7 +19,7 @@ class KingSafety : public ::testing::Test {
   void SetUp() override {
     EngineSettings.attackStyleCA = 0;
     EngineSettings.attackStyleRI = 0;
-    SearchState.rootSide = WHITE;
+    EvalContext.rootSide = WHITE;
   }
   void TearDown() override {
     EngineSettings.attackStyleCA = 0;
@@ -121,11 +121,11 @@ TEST_F(KingSafety, QueenAndSecondAttackerOnOneZoneSquare) {
 
 TEST_F(KingSafety, QueenSideOppositeWingsWeighsMoreForTheEngine) {
   const char* fen = "r2q1rk1/pppb1ppp/8/8/8/8/PPP5/1K1R4 w - -";
-  SearchState.rootSide = WHITE;
+  EvalContext.rootSide = WHITE;
   setUp(fen);
   evaluateKingSafety(WHITE);
   const int forEngine = EvalState.kingWeakness[WHITE];
-  SearchState.rootSide = BLACK;
+  EvalContext.rootSide = BLACK;
   setUp(fen);
   evaluateKingSafety(WHITE);
   EXPECT_EQ(forEngine - EvalState.kingWeakness[WHITE], 4);
@@ -146,7 +146,7 @@ TEST_F(KingSafety, AttackStyleAmplification) {
     for (const Case& c : cases) {
       EngineSettings.attackStyleRI = static_cast<int8_t>(c.ri);
       EngineSettings.attackStyleCA = static_cast<int8_t>(c.ca);
-      SearchState.rootSide = static_cast<int8_t>(c.ownKing ? colour : colour ^ 1);
+      EvalContext.rootSide = static_cast<int8_t>(c.ownKing ? colour : colour ^ 1);
       setUpInitialPosition();
       prepareTermState(WHITE, 0);
       EvalState.kingAttackUnits[colour] = 10;
@@ -162,7 +162,7 @@ TEST_F(KingSafety, AttackStyleAmplification) {
 
 TEST_F(KingSafety, AmplifiedUnitsRiseEvenWithoutEnemyQueen) {
   EngineSettings.attackStyleRI = 1;
-  SearchState.rootSide = BLACK;
+  EvalContext.rootSide = BLACK;
   setUp("6k1/r7/8/8/8/8/5PPP/6K1 w - -");
   EvalState.kingAttackUnits[WHITE] = 20;
   evaluateKingSafety(WHITE);

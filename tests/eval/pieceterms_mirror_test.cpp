@@ -67,7 +67,7 @@ PawnInputs swapColours(const PawnInputs& p) {
 // replaces it.
 Outputs evaluateTerms(const Inputs& in, PawnInputs& pawns, bool givenPawns) {
   Outputs out;
-  SearchState.rootSide = static_cast<int8_t>(in.rootSide);
+  EvalContext.rootSide = static_cast<int8_t>(in.rootSide);
   prepareTermState(in.evalSide, in.gamePhase);
   for (int colour = WHITE; colour <= BLACK; ++colour) {
     uint16_t* info = EvalState.pawnFileInfo[colour];

@@ -54,7 +54,7 @@ class BookTest : public ::testing::Test {
     initRatingDiff();
     EngineSettings.bookEnabled = 1;
     SearchState.soundBookMove = 0;
-    SearchState.rootSide = WHITE;
+    EvalContext.rootSide = WHITE;
     clearBookCandidates();
   }
   void TearDown() override { closeBookFiles(); }

@@ -10,10 +10,10 @@
 
 #include "board/board.h"
 #include "board/makemove.h"
+#include "game/protocolstate.h"
 #include "game/think.h"
 #include "game/timecontrol.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
 #include "support/engine_process.h"
 #include "support/shell_session.h"
 #include "support/think_session.h"
@@ -120,13 +120,13 @@ class ResignationTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(startThinkPosition("4k3/4p3/8/8/8/8/3QP3/4K3 w - - 0 1"));
-    SearchState.rootSide = WHITE;
+    EvalContext.rootSide = WHITE;
     TimeControl.clockRunning = 1;
     TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 1000;
     ProtocolState.fritzMode = 0;
   }
   std::string announce(int depth, int score, int bookMove = 0) {
-    SearchState.searchDepth = static_cast<int8_t>(depth);
+    EvalContext.searchDepth = static_cast<int8_t>(depth);
     Move best{};
     StdoutCapture capture;
     announceAfterMove(best, score, bookMove);

@@ -94,8 +94,8 @@ class LearningTest : public ::testing::Test {
   void learn(uint32_t lock, uint32_t key, int side, int depth, int score, uint16_t move) {
     Board.hashLock = lock;
     Board.hashKey = key;
-    SearchState.rootSide = static_cast<int8_t>(side);
-    SearchState.searchDepth = static_cast<int8_t>(depth);
+    EvalContext.rootSide = static_cast<int8_t>(side);
+    EvalContext.searchDepth = static_cast<int8_t>(depth);
     writeLearning(score, move);
   }
 
@@ -239,7 +239,7 @@ TEST_F(LearningTest, FullFileWrapsToTheFirstRecord) {
 
 TEST_F(LearningTest, WriteConditions) {
   openLearningFile();
-  SearchState.searchDepth = 5;
+  EvalContext.searchDepth = 5;
   Board.gameCount = 10;
   GameHistory[9].score = 0;
   EXPECT_EQ(learningConditionsHold(30, 20, 1), 1);
@@ -247,11 +247,11 @@ TEST_F(LearningTest, WriteConditions) {
   Board.gameCount = 60;
   EXPECT_EQ(learningConditionsHold(30, 20, 0), 0) << "too late in the game";
   Board.gameCount = 10;
-  SearchState.searchDepth = 4;
+  EvalContext.searchDepth = 4;
   EXPECT_EQ(learningConditionsHold(30, 20, 0), 0) << "too shallow";
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   EXPECT_EQ(learningConditionsHold(30, 20, 0), 0) << "a book move";
-  SearchState.searchDepth = 5;
+  EvalContext.searchDepth = 5;
 
   // Lost by both scores: only the previous move's score can admit it.
   EXPECT_EQ(learningConditionsHold(-200, -9999, 0), 1);  // H = 0 admits it

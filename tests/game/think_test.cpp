@@ -13,9 +13,9 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
 #include "support/engine_process.h"
 #include "support/think_session.h"
 
@@ -45,7 +45,7 @@ TEST(ThinkTest, FixedDepthCompletesItsIterationAndPlays) {
   EXPECT_EQ(GameHistory[1].depth, 3);  // "sd 1" completes the third iteration
   EXPECT_EQ(GameHistory[1].bookMark, 0);
   EXPECT_EQ(Board.sideToMove, BLACK);
-  EXPECT_EQ(SearchState.searchDepth, 0);
+  EXPECT_EQ(EvalContext.searchDepth, 0);
   EXPECT_EQ(out, "1. ... " + lastGameMove() + "\n");  // lines below the fourth iteration stay quiet
   EXPECT_NE(ProtocolState.ponderMove, 0);
   EXPECT_EQ(ProtocolState.gameOver, 0);
@@ -93,7 +93,7 @@ TEST(ThinkTest, PonderingAndAnalysisNeverPlay) {
   setFixedDepthControl(2);
   runThinkQuietly(WHITE, THINK_PONDER);
   EXPECT_EQ(Board.gameCount, 0);
-  EXPECT_EQ(SearchState.searchDepth, 0);
+  EXPECT_EQ(EvalContext.searchDepth, 0);
   ProtocolState.analyzing = 1;
   runThinkQuietly(WHITE, THINK_MOVE);
   ProtocolState.analyzing = 0;
@@ -122,7 +122,7 @@ TEST(ThinkTest, ImpossiblePositionsAndAFullGameRecordAreNotSearched) {
   ProtocolState.ponderMove = 0x0C1C;  // left by an earlier think: no move is played, so no ponder
   EXPECT_EQ(runThinkQuietly(WHITE, THINK_MOVE), "");
   EXPECT_EQ(Board.gameCount, GAME_MOVE_LIMIT);
-  EXPECT_EQ(SearchState.searchDepth, 0);
+  EXPECT_EQ(EvalContext.searchDepth, 0);
   EXPECT_EQ(ProtocolState.ponderMove, 0);
 }
 

@@ -7,8 +7,8 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "eval/evalstate.h"
+#include "game/protocolstate.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
 #include "support/think_session.h"
 
 namespace {
@@ -17,9 +17,9 @@ class TimeBudgetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TimeControl = TimeControlData{};
-    SearchState.rootSide = WHITE;
+    EvalContext.rootSide = WHITE;
     SearchState.pondering = 0;
-    SearchState.searchDepth = 0;
+    EvalContext.searchDepth = 0;
     SearchState.stopSearch = 0;
     SearchState.inputPending = 0;
     SearchState.rootScore = 0;
@@ -37,7 +37,7 @@ class TimeBudgetTest : public ::testing::Test {
     computeTimeBudget();
     response = TimeControl.Responsetime;
     reserve = TimeControl.reserveTime;
-    SearchState.searchDepth = 7;
+    EvalContext.searchDepth = 7;
     SearchState.rootScore = 50;
     resetIterationTimeState();
   }
@@ -159,7 +159,7 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
   computeTimeBudget();
   EXPECT_EQ(TimeControl.Responsetime, 0);
   EXPECT_EQ(TimeControl.depthLimit, 8);
-  SearchState.searchDepth = 7;
+  EvalContext.searchDepth = 7;
   EXPECT_EQ(clockAllowsNextIteration(), 1);
 
   // Analysis searches until input arrives; the fixed time of "st" is back after "exit".
@@ -184,17 +184,17 @@ TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
   vostrel_test::setFixedTime(10);
   computeTimeBudget();
   TimeControl.elapsed = 990;
-  SearchState.searchDepth = 3;
+  EvalContext.searchDepth = 3;
   SearchState.inputPending = 1;
   EXPECT_EQ(timeIsUp(), 0);  // the first iterations always complete
-  SearchState.searchDepth = 4;
+  EvalContext.searchDepth = 4;
   EXPECT_EQ(timeIsUp(), 1);
   EXPECT_EQ(SearchState.inputPending, 0);
   EXPECT_EQ(SearchState.stopSearch, 1);
 
   SearchState.stopSearch = 0;
   TimeControl.elapsed = 989;
-  SearchState.searchDepth = 6;
+  EvalContext.searchDepth = 6;
   EXPECT_EQ(timeIsUp(), 0);
   TimeControl.elapsed = 990;
   EXPECT_EQ(timeIsUp(), 1);
@@ -204,9 +204,9 @@ TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
   vostrel_test::setLevel(0, 5, 0, 30000, 30000);
   computeTimeBudget();
   TimeControl.elapsed = TimeControl.Responsetime;
-  SearchState.searchDepth = 5;
+  EvalContext.searchDepth = 5;
   EXPECT_EQ(timeIsUp(), 0);
-  SearchState.searchDepth = 6;
+  EvalContext.searchDepth = 6;
   TimeControl.failLowActive = 1;
   EXPECT_EQ(timeIsUp(), 0);
   TimeControl.elapsed = TimeControl.maxTime;
@@ -220,16 +220,16 @@ TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
 TEST_F(TimeBudgetTest, IterationsStopAtEightyPercent) {
   vostrel_test::setLevel(0, 5, 0, 30000, 30000);
   computeTimeBudget();
-  SearchState.searchDepth = 4;
+  EvalContext.searchDepth = 4;
   TimeControl.elapsed = static_cast<int32_t>(TimeControl.Responsetime * 8 / 10) - 1;
   EXPECT_EQ(clockAllowsNextIteration(), 1);
   TimeControl.elapsed += 1;
   EXPECT_EQ(clockAllowsNextIteration(), 0);
-  SearchState.searchDepth = 3;  // the first iterations ignore the clock
+  EvalContext.searchDepth = 3;  // the first iterations ignore the clock
   EXPECT_EQ(clockAllowsNextIteration(), 1);
   vostrel_test::setFixedTime(10);  // "st" has no 80 % rule
   computeTimeBudget();
-  SearchState.searchDepth = 6;
+  EvalContext.searchDepth = 6;
   TimeControl.elapsed = 999;
   EXPECT_EQ(clockAllowsNextIteration(), 1);
 }
@@ -283,7 +283,7 @@ TEST_F(TimeBudgetTest, RecoveryAfterFailLowAndNewBestMove) {
   noteRootFailLow();
   EXPECT_EQ(TimeControl.failLowActive, 0);
   SearchState.rootScore = 50;
-  SearchState.searchDepth = 5;
+  EvalContext.searchDepth = 5;
   noteRootFailLow();
   EXPECT_EQ(TimeControl.failLowActive, 0);
 }
@@ -293,10 +293,10 @@ TEST_F(TimeBudgetTest, EasyRecaptureStopsEarly) {
   ASSERT_TRUE(vostrel_test::startThinkPosition("4k3/8/8/8/3p4/4P3/2N5/3K4 w - - 0 1"));
   ASSERT_TRUE(vostrel_test::playGameMoves({"d1e1", "d4e3"}));
   vostrel_test::setLevel(0, 5, 0, 30000, 30000);
-  SearchState.rootSide = WHITE;
+  EvalContext.rootSide = WHITE;
   EvalState.gamePhase = 3;
   computeTimeBudget();
-  SearchState.searchDepth = 5;
+  EvalContext.searchDepth = 5;
   SearchState.bestMoveStable = 1;
   SearchState.nodeFlags[1] = 0;
   resetIterationTimeState();

@@ -17,7 +17,7 @@ class HashTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(prepareSearch("4k3/8/8/8/8/8/4P3/4K3 w - -", 2));
-    SearchState.ply = 4;
+    Ordering.ply = 4;
   }
   HashEntry& whiteEntry() { return hashEntryFor(WHITE, Board.hashKey); }
 };
@@ -60,7 +60,7 @@ TEST_F(HashTableTest, DeeperEntryOfCurrentAgeSurvivesUntilTheAgeAdvances) {
 }
 
 TEST_F(HashTableTest, MateScoresAreStoredRelativeToTheNode) {
-  SearchState.ply = 5;
+  Ordering.ply = 5;
   storeHash(WHITE, 9995, 4, E2, E4, 0, BOUND_EXACT);
   EXPECT_EQ(whiteEntry().score, 10000);
   EXPECT_EQ(hashScoreFromStore(whiteEntry().score, 3), 9997);
@@ -71,7 +71,7 @@ TEST_F(HashTableTest, MateScoresAreStoredRelativeToTheNode) {
   EXPECT_EQ(whiteEntry().score, 9000);
   // The quiescence probe converts as well: the exact mate stored at ply 5 reads 9997 at ply 3.
   storeHash(WHITE, 9995, 7, E2, E4, 0, BOUND_EXACT);
-  SearchState.ply = 3;
+  Ordering.ply = 3;
   EXPECT_EQ(quiesce(WHITE, 0, -9999, 9999), 9997);
 }
 
@@ -88,7 +88,7 @@ TEST_F(HashTableTest, UpperBoundKeepsTheMoveOfTheSamePositionOnly) {
 }
 
 TEST_F(HashTableTest, InCheckNodeExtendedTwiceStoresOnePlyLessAndThreatMarksAreCopied) {
-  const int ply = SearchState.ply;
+  const int ply = Ordering.ply;
   SearchState.nodeFlags[ply] = NODE_IN_CHECK | NODE_MATE_THREAT | NODE_THREAT;
   SearchState.extensions[ply] = 2;
   storeHash(WHITE, 5, 6, E2, E4, 1, BOUND_EXACT);
@@ -103,7 +103,7 @@ TEST_F(HashTableTest, InCheckNodeExtendedTwiceStoresOnePlyLessAndThreatMarksAreC
 }
 
 TEST_F(HashTableTest, NullMoveBoundAdjustsOnlyLosingMates) {
-  SearchState.ply = 6;
+  Ordering.ply = 6;
   storeNullMoveBound(WHITE, -9990, 3);
   EXPECT_EQ(whiteEntry().score, -9996);
   EXPECT_EQ(whiteEntry().flags, BOUND_LOWER);
@@ -171,7 +171,7 @@ TEST_F(PvTest, PromotionTriesTheNextPieceWhenOnlyItContinues) {
   EXPECT_EQ(SearchState.pvFlags[2], PROMOTION | KNIGHT);
   EXPECT_EQ(SearchState.pv[3], moveCodeOf(H8, G7));
   EXPECT_EQ(SearchState.pv[4], 0);
-  EXPECT_EQ(SearchState.ply, 1);
+  EXPECT_EQ(Ordering.ply, 1);
 }
 
 TEST_F(PvTest, EntryWithAnotherScoreOrAnIllegalMoveIsNotFollowed) {

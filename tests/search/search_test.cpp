@@ -21,12 +21,12 @@ constexpr int WIDE = 9999;
 
 // Searches the position as the node right after a root move: ply 2.
 int searchAtPly(int ply, int depth, int alpha = -WIDE, int beta = WIDE) {
-  SearchState.ply = ply;
+  Ordering.ply = ply;
   return search(Board.sideToMove, depth, alpha, beta, 0, 0);
 }
 
 int quiesceAtPly(int ply, int alpha = -WIDE, int beta = WIDE) {
-  SearchState.ply = ply;
+  Ordering.ply = ply;
   return quiesce(Board.sideToMove, 0, alpha, beta);
 }
 
@@ -70,7 +70,7 @@ TEST(SearchMates, PrincipalVariationReadBackFromTheTableIsTheMate) {
   SearchState.pv[1] = moveCodeOf(r.best.from, r.best.to);
   SearchState.pvLocks[1] = Board.hashLock;
   makeMove(WHITE, r.best);
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   readPvFromHash(BLACK, 2);
   ASSERT_NE(SearchState.pv[2], 0);
   ASSERT_NE(SearchState.pv[3], 0);
@@ -83,7 +83,7 @@ TEST(SearchMates, PrincipalVariationReadBackFromTheTableIsTheMate) {
   makeMove(BLACK, reply);
   makeMove(WHITE, mate);
   Board.sideToMove = BLACK;
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateLegalMoves(BLACK);
   EXPECT_TRUE(isInCheck(BLACK));
@@ -98,7 +98,7 @@ TEST(SearchState, SearchLeavesTheBoardAndTheRootListIntact) {
                           "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ -"}) {
     ASSERT_TRUE(prepareSearch(fen, 4));
     const BoardData before = Board;
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     MoveStack.plyStart[1] = 0;
     generateMoves(Board.sideToMove);
     std::vector<Move> rootList(MoveStack.moveStack + MoveStack.plyStart[1], MoveStack.moveStack + MoveStack.plyStart[2]);
@@ -130,9 +130,9 @@ TEST(SearchEnds, RepetitionInsideTheSearchScoresZero) {
   // White is a queen up; the knights go out and back.
   ASSERT_TRUE(prepareSearch("1n2k3/8/8/8/8/8/P7/1N1QK3 w - -", 4));
   playMoves({{B1, C3, 0, QUIET}, {B8, C6, 0, QUIET}, {C3, B1, 0, QUIET}, {C6, B8, 0, QUIET}});
-  const uint64_t nodes = SearchState.nodes;
+  const uint64_t nodes = Ordering.nodes;
   EXPECT_EQ(searchAtPly(2, 4), 0);
-  EXPECT_EQ(SearchState.nodes, nodes);
+  EXPECT_EQ(Ordering.nodes, nodes);
   // Three plies in, Black saves itself by going back with the knight.
   ASSERT_TRUE(prepareSearch("1n2k3/8/8/8/8/8/P7/1N1QK3 w - -", 4));
   playMoves({{B1, C3, 0, QUIET}, {B8, C6, 0, QUIET}, {C3, B1, 0, QUIET}});
@@ -168,11 +168,11 @@ TEST(SearchLimits, PlyFortyEightReturnsBetaAndAStopReturnsZero) {
   ASSERT_TRUE(prepareSearch("4k3/8/8/8/8/8/4P3/4K3 w - -", 3));
   EXPECT_EQ(searchAtPly(48, 3, -40, 77), 77);
   EXPECT_EQ(quiesceAtPly(48, -40, 66), 66);
-  EXPECT_EQ(SearchState.nodes, 0u);
+  EXPECT_EQ(Ordering.nodes, 0u);
   SearchState.stopSearch = 1;
   EXPECT_EQ(searchAtPly(2, 4), 0);
   EXPECT_EQ(quiesceAtPly(2), 0);
-  EXPECT_EQ(SearchState.nodes, 0u);
+  EXPECT_EQ(Ordering.nodes, 0u);
 }
 
 TEST(SearchNullMove, NeverTriedBySideWithOnlyPawns) {
@@ -183,40 +183,40 @@ TEST(SearchNullMove, NeverTriedBySideWithOnlyPawns) {
 
 TEST(Quiescence, QuietPositionStandsPat) {
   ASSERT_TRUE(prepareSearch("4k3/8/8/8/8/8/4P3/4K3 w - -", 3));
-  SearchState.ply = 2;
+  Ordering.ply = 2;
   int8_t exact = 0;
   const int standPat = evaluate(WHITE, 0, -WIDE, WIDE, &exact);
   EXPECT_EQ(quiesceAtPly(2), standPat);
   // At or above beta it returns at once, without a move.
   EXPECT_EQ(quiesceAtPly(2, -WIDE, standPat - 10), standPat);
-  EXPECT_EQ(SearchState.nodes, 0u);
+  EXPECT_EQ(Ordering.nodes, 0u);
 }
 
 TEST(Quiescence, QueenDoesNotTakeAPawnDefendedPawn) {
   ASSERT_TRUE(prepareSearch("4k3/8/5p2/4p3/3Q4/8/8/4K3 w - -", 3));
   quiesceAtPly(2);
-  EXPECT_EQ(SearchState.nodes, 0u);
+  EXPECT_EQ(Ordering.nodes, 0u);
   ASSERT_TRUE(prepareSearch("4k3/8/8/4p3/3Q4/8/8/4K3 w - -", 3));
   quiesceAtPly(2);
-  EXPECT_GT(SearchState.nodes, 0u);
+  EXPECT_GT(Ordering.nodes, 0u);
 }
 
 TEST(Quiescence, PromotionIsSearchedEvenBelowTheDeltaMargin) {
   // A capture or push that cannot lift the static value by the margin (700 here, without more
   // than a queen of pieces) is skipped unmade; a promotion is still made and searched.
   ASSERT_TRUE(prepareSearch("7k/1P6/8/8/8/8/8/K7 w - -", 3));
-  SearchState.ply = 2;
+  Ordering.ply = 2;
   int8_t exact = 0;
   const int standPat = evaluate(WHITE, 0, -WIDE, WIDE, &exact);
   const int alpha = standPat + 800;
   quiesceAtPly(2, alpha, alpha + 1);
-  EXPECT_GT(SearchState.nodes, 0u);
+  EXPECT_GT(Ordering.nodes, 0u);
   // The same margin keeps a plain pawn capture unmade.
   ASSERT_TRUE(prepareSearch("7k/8/8/8/2p5/1P6/8/K7 w - -", 3));
-  SearchState.ply = 2;
+  Ordering.ply = 2;
   const int plain = evaluate(WHITE, 0, -WIDE, WIDE, &exact);
   quiesceAtPly(2, plain + 801, plain + 802);
-  EXPECT_EQ(SearchState.nodes, 0u);
+  EXPECT_EQ(Ordering.nodes, 0u);
 }
 
 TEST(Quiescence, InCheckSearchesEvasions) {
@@ -224,7 +224,7 @@ TEST(Quiescence, InCheckSearchesEvasions) {
   ASSERT_TRUE(prepareSearch("4k3/8/8/8/8/8/P7/r3K3 w - -", 3));
   const int v = quiesceAtPly(2);
   EXPECT_GT(v, -9000);
-  EXPECT_GT(SearchState.nodes, 0u);
+  EXPECT_GT(Ordering.nodes, 0u);
 }
 
 }  // namespace

@@ -5,10 +5,10 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "shell/commands.h"
-#include "shell/protocol.h"
 #include "support/io_fixtures.h"
 #include "support/shell_session.h"
 

@@ -8,10 +8,10 @@
 #include <random>
 #include <string>
 
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
 #include "platform/clock.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
 #include "support/io_fixtures.h"
 
 namespace {
@@ -150,7 +150,7 @@ TEST(PollInput, ElapsedAndStopRequest) {
   TimeControl.startTime += 100000;
   EXPECT_EQ(pollInput(2), 0);
 
-  SearchState.nodes = 1000;
+  Ordering.nodes = 1000;
   pollInput(1);
   EXPECT_EQ(SearchState.inputPending, 0);
   EXPECT_EQ(SearchState.nextPoll, 26000u);

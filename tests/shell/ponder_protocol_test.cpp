@@ -14,7 +14,8 @@
 
 #include "board/board.h"
 #include "board/makemove.h"
-#include "shell/notation.h"
+#include "game/notation.h"
+#include "game/takeback.h"
 #include "support/board_fixture.h"
 #include "support/engine_process.h"
 

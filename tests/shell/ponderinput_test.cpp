@@ -12,11 +12,11 @@
 #include "board/types.h"
 #include "config/logfile.h"
 #include "config/settings.h"
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
 #include "platform/clock.h"
 #include "search/searchstate.h"
 #include "shell/input.h"
-#include "shell/protocol.h"
 #include "support/board_fixture.h"
 #include "support/io_fixtures.h"
 
@@ -38,9 +38,9 @@ class PonderInput : public testing::Test {
     SearchState.pondering = 1;
     SearchState.stopSearch = 0;
     SearchState.inputPending = 0;
-    SearchState.rootSide = WHITE;
-    SearchState.searchDepth = 6;
-    SearchState.nodes = 123456;
+    EvalContext.rootSide = WHITE;
+    EvalContext.searchDepth = 6;
+    Ordering.nodes = 123456;
     SearchState.legalRootMoves = 30;
     SearchState.rootMovesSearched = 10;
     TimeControl = TimeControlData{};
@@ -311,7 +311,7 @@ class AnalysisStatus : public PonderInput {
     PonderInput::SetUp();
     ProtocolState.analyzing = 1;
     ProtocolState.ponderMove = 0;
-    SearchState.searchDepth = 5;
+    EvalContext.searchDepth = 5;
     TimeControl.startTime = static_cast<int32_t>(tickCount() / 10);
   }
 
@@ -341,9 +341,9 @@ TEST_F(AnalysisStatus, PrintedFromDepthFiveInAnalysisOnly) {
   EXPECT_EQ(total, 30);
   EXPECT_EQ(SearchState.inputPending, 0);
 
-  SearchState.searchDepth = 4;
+  EvalContext.searchDepth = 4;
   EXPECT_EQ(handleCapturingOutput(".\n"), "");
-  SearchState.searchDepth = 5;
+  EvalContext.searchDepth = 5;
   ProtocolState.analyzing = 0;
   EXPECT_EQ(handleCapturingOutput(".\n"), "");
   EXPECT_EQ(SearchState.inputPending, 0);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "board/board.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
+#include "board/setup.h"
+#include "game/protocolstate.h"
 #include "support/shell_session.h"
 
 using namespace vostrel_test;

@@ -4,10 +4,10 @@
 
 #include "board/board.h"
 #include "board/movegen.h"
-#include "board/perft.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "search/searchstate.h"
-#include "shell/setup.h"
+#include "tools/perft.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ std::string moveText(int from, int to, int flags) {
 }
 
 uint64_t perftFromHere(int depth) {
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   return perft(Board.sideToMove, depth);
 }

@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "board/board.h"
+#include "game/notation.h"
 #include "shell/dialect.h"
-#include "shell/notation.h"
 #include "support/board_fixture.h"
 
 namespace vostrel_test {

@@ -41,8 +41,8 @@ void prepareEvaluationState(int side) {
     EvalState.rookFile[colour] = NO_FILE;
   }
   resetPassedPawnState();
-  SearchState.rootSide = static_cast<int8_t>(side);
-  SearchState.searchDepth = 1;
+  EvalContext.rootSide = static_cast<int8_t>(side);
+  EvalContext.searchDepth = 1;
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ void reorderList(int8_t* list, int count, const int8_t* order) {
 
 // Legal moves of `side` at the root ply.
 std::vector<Move> legalMoves(int side) {
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateMoves(side);
   std::vector<Move> moves;

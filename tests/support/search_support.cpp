@@ -33,13 +33,15 @@ constexpr int8_t DEFAULT_SELECTIVITY = 2;
 void resetSearchState(int iteration) {
   SearchData& s = SearchState;
   s = SearchData{};
-  s.ply = 1;
+  Ordering = OrderingData{};
+  EvalContext = EvalContextData{};
+  Ordering.ply = 1;
   s.nextPoll = std::numeric_limits<uint64_t>::max();
-  for (auto& table : s.history)
+  for (auto& table : Ordering.history)
     for (auto& h : table) h = HISTORY_START;
-  s.searchDepth = static_cast<int8_t>(iteration);
+  EvalContext.searchDepth = static_cast<int8_t>(iteration);
   s.plyLimit = static_cast<int8_t>(iteration + 4);
-  s.rootSide = Board.sideToMove;
+  EvalContext.rootSide = Board.sideToMove;
   s.nullReduction[WHITE] = s.nullReduction[BLACK] = 2;
   TimeControl = TimeControlData{};
   if (isInCheck(Board.sideToMove)) {
@@ -98,7 +100,7 @@ RootResult searchRoot(int depth) {
   SearchData& s = SearchState;
   const int side = Board.sideToMove;
   RootResult result{NO_SCORE, Move{}, 0, 0};
-  s.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateMoves(side);
   for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; ++i) {
@@ -112,9 +114,9 @@ RootResult searchRoot(int depth) {
     s.rootMoveIndex = static_cast<int16_t>(i);
     s.pvRootMove = result.legalMoves == 1;
     s.captureSquare[1] = static_cast<int8_t>((m.flags & CAPTURE) ? m.to + 1 : 0);
-    s.ply = 2;
+    Ordering.ply = 2;
     const int v = -search(side ^ 1, depth - 1, -WINDOW, WINDOW, 0, 0);
-    s.ply = 1;
+    Ordering.ply = 1;
     unmakeMove(side, m);
     if (v > result.score) {
       result.score = v;

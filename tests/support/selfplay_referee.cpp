@@ -48,7 +48,7 @@ bool isResultLine(const std::string& line) {
 // ---- The referee's board ----
 
 int legalMoveCount(int side) {
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   generateMoves(side);
   int count = 0;
   for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; ++i) {
@@ -63,7 +63,7 @@ int legalMoveCount(int side) {
 // Makes the legal move named by `text` for the side to move; false when there is none.
 bool makeTextMove(const std::string& text) {
   const int side = Board.sideToMove;
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   generateMoves(side);
   for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; ++i) {
     const Move move = MoveStack.moveStack[i];

@@ -10,10 +10,10 @@
 
 #include "board/tables.h"
 #include "config/settings.h"
+#include "game/protocolstate.h"
 #include "search/hashtable.h"
 #include "shell/commands.h"
 #include "shell/input.h"
-#include "shell/protocol.h"
 #include "shell/startup.h"
 #include "support/io_fixtures.h"
 

@@ -8,17 +8,17 @@
 
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/setup.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
 #include "game/think.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/commands.h"
 #include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 #include "support/board_fixture.h"
 #include "support/shell_session.h"
 
@@ -84,7 +84,7 @@ void startThinkGame() {
 bool playGameMoves(const std::vector<std::string>& moves) {
   for (const std::string& text : moves) {
     std::string copy = text;
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     if (!enterMove(copy.data())) return false;
     Board.sideToMove = static_cast<int8_t>(Board.sideToMove ^ 1);
   }
@@ -114,7 +114,7 @@ void setLevel(int moves, int minutes, int increment, int ownClock, int opponentC
 std::string runThinkQuietly(int side, int mode) {
   SilentStdin quiet;
   StdoutCapture capture;
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   think(side, mode);
   return capture.finish();
 }

@@ -1,12 +1,13 @@
 // The evaluation trace: sets a FEN position up and evaluates it as the think driver evaluates
 // its root (cleared tables, full evaluation, no lazy cut), then prints every accumulator.
-#include "eval/evaltrace.h"
+#include "tools/evaltrace.h"
 
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "board/board.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "eval/endgame.h"
 #include "eval/evalstate.h"
@@ -15,7 +16,6 @@
 #include "eval/scoretable.h"
 #include "game/think.h"
 #include "search/searchstate.h"
-#include "shell/setup.h"
 
 namespace {
 
@@ -66,10 +66,10 @@ void prepareRootEvaluation() {
   ScoreTable.scoreEntries = TRACE_SCORE_ENTRIES;
   clearScoreTable();
   clearPawnTable();
-  SearchState.ply = 1;
-  SearchState.searchDepth = 0;
-  SearchState.rootSide = Board.sideToMove;
-  SearchState.rootBonus[1] = 0;
+  Ordering.ply = 1;
+  EvalContext.searchDepth = 0;
+  EvalContext.rootSide = Board.sideToMove;
+  EvalContext.rootBonus[1] = 0;
   preparePhaseState();
 }
 

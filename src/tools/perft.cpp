@@ -1,6 +1,6 @@
 // Perft: the leaf count of the legal move tree, counted through the engine's own generators,
 // makeMove, the own-king attack test and unmakeMove (the in-check generator when in check).
-#include "board/perft.h"
+#include "tools/perft.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,10 +12,10 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "platform/clock.h"
 #include "search/searchstate.h"
-#include "shell/setup.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ bool parseDepth(const char* text, int& depth) {
 
 uint64_t perft(int side, int depth) {
   if (depth == 0) return 1;
-  int ply = SearchState.ply;
+  int ply = Ordering.ply;
   bool legal = generateForPerft(side);
   int first = MoveStack.plyStart[ply];
   int last = MoveStack.plyStart[ply + 1];
@@ -69,9 +69,9 @@ uint64_t perft(int side, int depth) {
       if (depth == 1) {
         nodes += 1;
       } else {
-        SearchState.ply = ply + 1;
+        Ordering.ply = ply + 1;
         nodes += perft(side ^ 1, depth - 1);
-        SearchState.ply = ply;
+        Ordering.ply = ply;
       }
     }
     unmakeMove(side, move);
@@ -122,9 +122,9 @@ int runPerftCommand(int argc, char** argv) {
       Move move = MoveStack.moveStack[i];
       makeMove(side, move);
       if (legal || !isInCheck(side)) {
-        SearchState.ply = 2;
+        Ordering.ply = 2;
         uint64_t count = perft(side ^ 1, depth - 1);
-        SearchState.ply = 1;
+        Ordering.ply = 1;
         char text[8];
         coordinateText(move, text);
         std::printf("%s: %llu\n", text, static_cast<unsigned long long>(count));

@@ -1,6 +1,6 @@
 // The book builder: SAN moves on the engine's board, the files it writes, its report, malformed
 // input, and the "bk" text of a book it built.
-#include "game/makebook.h"
+#include "tools/makebook.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +14,11 @@
 #include "config/settings.h"
 #include "game/book.h"
 #include "game/littleendian.h"
-#include "game/san.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
 #include "support/book_files.h"
 #include "support/io_fixtures.h"
+#include "tools/san.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ const std::string SMALL_PGN = std::string(VOSTREL_TEST_DATA) + "/book_small.pgn"
 
 // Finds `text` for the side to move; the found move's coordinates in `found`.
 SanStatus findSan(const std::string& text, std::string* found = nullptr) {
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   Move move;
   SanStatus status = findSanMove(text, Board.sideToMove, &move);
@@ -89,9 +89,9 @@ class MakebookTest : public ::testing::Test {
   // Probes every legal root move of `side` as the think driver does (measured 0 each).
   void collectCandidates(int side) {
     clearBookCandidates();
-    SearchState.rootSide = static_cast<int8_t>(side);
+    EvalContext.rootSide = static_cast<int8_t>(side);
     SearchState.soundBookMove = 0;
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     MoveStack.plyStart[1] = 0;
     generateMoves(side);
     for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; i++) {

@@ -1,4 +1,4 @@
-#include "config/tablesize.h"
+#include "search/tablesize.h"
 
 #include <gtest/gtest.h>
 

@@ -7,12 +7,12 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/setup.h"
+#include "game/notation.h"
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
-#include "shell/notation.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 #include "support/shell_session.h"
 
 using namespace vostrel_test;
@@ -163,7 +163,7 @@ TEST_F(NotationTest, OnlyTheFirstMatchCountsEvenWhenItIsIllegal) {
   const char* position = "7k/8/8/3b4/8/1N3N2/8/7K w - -";
   startShellGame();
   setPosition(position);
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   generateMoves(WHITE);
   int firstToD2 = -1;
   for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; ++i) {
@@ -232,13 +232,13 @@ TEST_F(NotationTest, ThinkingLineFiltersAndFormat) {
   const uint16_t pv[] = {0, moveCodeOf(E2, E4), moveCodeOf(E7, E5), moveCodeOf(G1, F3), 0};
   const uint16_t none[] = {0, 0};
   auto print = [](int depth, int score, const uint16_t* line, int kind) {
-    SearchState.searchDepth = static_cast<int8_t>(depth);
+    EvalContext.searchDepth = static_cast<int8_t>(depth);
     StdoutCapture capture;
     printThinking(score, line, kind);
     return capture.finish();
   };
   TimeControl.elapsed = 412;
-  SearchState.nodes = 125673;
+  Ordering.nodes = 125673;
   Notation.thinkingPrinted = 0;
   EXPECT_EQ(print(6, 35, pv, 5), "8 35 412 251346 e2e4 e7e5 g1f3 \n");
   EXPECT_EQ(Notation.thinkingPrinted, 1);
@@ -267,7 +267,7 @@ TEST_F(NotationTest, ThinkingLineFiltersAndFormat) {
   ProtocolState.fritzMode = 0;
 
   // Node counts beyond 32 bits and a principal variation as long as it can be.
-  SearchState.nodes = 3000000000ULL;
+  Ordering.nodes = 3000000000ULL;
   uint16_t longPv[MAX_PLY];
   longPv[0] = 0;
   for (int i = 1; i < MAX_PLY; ++i) longPv[i] = moveCodeOf(A1, A2);
@@ -279,8 +279,8 @@ TEST_F(NotationTest, ThinkingLineFiltersAndFormat) {
 TEST_F(NotationTest, ThinkingLineShowsPromotionsOfThePrincipalVariation) {
   const uint16_t pv[] = {0, moveCodeOf(E7, E8), 0};
   SearchState.pvFlags[1] = PROMOTION + KNIGHT;
-  SearchState.searchDepth = 5;
-  SearchState.nodes = 1;
+  EvalContext.searchDepth = 5;
+  Ordering.nodes = 1;
   TimeControl.elapsed = 3;
   StdoutCapture capture;
   printThinking(-40, pv, 3);

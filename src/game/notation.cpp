@@ -1,6 +1,6 @@
 // Move notation: the four renderings of a move, typed moves, moveCodes from text, the thinking
 // line and the announcement of the engine's move.
-#include "shell/notation.h"
+#include "game/notation.h"
 
 #include <cassert>
 #include <cinttypes>
@@ -13,12 +13,11 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "config/logfile.h"
+#include "game/protocolstate.h"
 #include "game/timecontrol.h"
+#include "platform/output.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
-#include "shell/arguments.h"
-#include "shell/output.h"
-#include "shell/protocol.h"
 
 NotationData Notation;
 
@@ -114,15 +113,18 @@ void logMover(int square) {
 
 bool isMarkedKind(int kind) { return kind >= FIRST_MARKED_KIND && kind <= LAST_MARKED_KIND; }
 
+constexpr int FILE_COUNT = 8;
+constexpr int RANK_COUNT = 8;
+
 }  // namespace
 
 bool findNamedMove(const char* text, Move& found) {
-  assert(SearchState.ply >= 0 && SearchState.ply + 2 <= MAX_PLY);
-  SearchState.ply += 1;
+  assert(Ordering.ply >= 0 && Ordering.ply + 2 <= MAX_PLY);
+  Ordering.ply += 1;
   generateMoves(Board.sideToMove);
-  SearchState.ply -= 1;
-  const int first = MoveStack.plyStart[SearchState.ply + 1];
-  const int end = MoveStack.plyStart[SearchState.ply + 2];
+  Ordering.ply -= 1;
+  const int first = MoveStack.plyStart[Ordering.ply + 1];
+  const int end = MoveStack.plyStart[Ordering.ply + 2];
   for (int i = first; i < end; ++i) {
     const Move& move = MoveStack.moveStack[i];
     formatMove(move.from, move.to, move.flags & FLAGS_LOW_BYTE);
@@ -167,7 +169,7 @@ int enterMove(char* text) {
   // Step 5.
   const int mover = Board.sideToMove;
   makeMove(mover, move);
-  SearchState.ply = 0;
+  Ordering.ply = 0;
   if (isSquareAttacked(Board.pieceList[mover][0], mover ^ 1)) {
     unmakeMove(mover, move);
     return 0;
@@ -196,17 +198,17 @@ uint16_t parseMoveCode(const char* text, int side) {
 
 void printThinking(int score, const uint16_t* pv, int kind) {
   // Step 1. The shown node count is twice the search's counter.
-  const uint64_t shownNodes = SearchState.nodes * 2;
+  const uint64_t shownNodes = Ordering.nodes * 2;
   // Step 2. The filters, unless the think driver asked for one forced line.
   const bool forced = Notation.thinkingPrinted == FORCE_THINKING_LINE;
   const bool marked = isMarkedKind(kind);
   if (!forced) {
-    if (SearchState.searchDepth < QUIET_DEPTH && std::abs(score) < MATE_RANGE) return;
+    if (EvalContext.searchDepth < QUIET_DEPTH && std::abs(score) < MATE_RANGE) return;
     if (ProtocolState.setboardRun && !marked) return;
     if (score == NO_SCORE) return;
   }
   // Step 3.
-  const int depth = SearchState.searchDepth + SHOWN_DEPTH_OFFSET;
+  const int depth = EvalContext.searchDepth + SHOWN_DEPTH_OFFSET;
   Notation.thinkingPrinted = 1;
   // Step 4.
   if (ProtocolState.fritzMode && std::abs(score) > MATE_RANGE) {
@@ -223,7 +225,7 @@ void printThinking(int score, const uint16_t* pv, int kind) {
   // Step 6.
   sendLine("%s\n", line);
   // Step 7.
-  if ((SearchState.searchDepth > LOGGED_DEPTH || std::abs(score) > MATE_RANGE) && (marked || forced)) {
+  if ((EvalContext.searchDepth > LOGGED_DEPTH || std::abs(score) > MATE_RANGE) && (marked || forced)) {
     logPrintf("%s\n", line);
     flushLog();
   }
@@ -237,4 +239,10 @@ void printEngineMove(int square) {
 void printXboardMove(int square) {
   sendLine("move %s\n", Notation.coordText);
   logMover(square);
+}
+
+int parseSquareText(const char* text) {
+  if (text[0] < 'a' || text[0] >= 'a' + FILE_COUNT) return -1;
+  if (text[1] < '1' || text[1] >= '1' + RANK_COUNT) return -1;
+  return squareAt(text[1] - '1', text[0] - 'a');
 }

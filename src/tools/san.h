@@ -24,5 +24,5 @@ enum SanStatus { SAN_FOUND, SAN_UNREADABLE, SAN_ILLEGAL, SAN_AMBIGUOUS };
 int parseSan(const std::string& text, SanMove* san);
 
 // Looks among the legal moves of `side` in the position on the board (generated at
-// SearchState.ply) for the one that `text` names; SAN_FOUND puts it in `move`.
+// Ordering.ply) for the one that `text` names; SAN_FOUND puts it in `move`.
 SanStatus findSanMove(const std::string& text, int side, Move* move);

@@ -1,7 +1,7 @@
 // Sizing and allocating the position tables: two hash tables of equal size (one per side to
 // move) and the ScoreTable share the HASHSIZE budget. When memory runs short the budget shrinks
 // by 2 MB at a time down to nothing. The tables are not cleared here: the caller clears them.
-#include "config/tablesize.h"
+#include "search/tablesize.h"
 
 #include <cstdlib>
 #include <iterator>

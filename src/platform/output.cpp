@@ -1,5 +1,5 @@
 // The one funnel for lines to the interface.
-#include "shell/output.h"
+#include "platform/output.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "board/board.h"
-#include "shell/setup.h"
+#include "board/setup.h"
 #include "support/board_fixture.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // The PGN reader of the book builder: tags, main-line move texts and results, with everything
 // else of the movetext (comments, variations, NAGs, move numbers) passed over.
-#include "game/pgn.h"
+#include "tools/pgn.h"
 
 #include <cctype>
 #include <cstring>

@@ -2,7 +2,7 @@
 // think driver evaluates its root (full evaluation, no lazy cut), with its evaluation-cache slot
 // emptied before every call so that each call evaluates; the pawn table stays warm, as in a
 // search. Prints nanoseconds per call for each position, then the median and the mean.
-#include "game/evalcost.h"
+#include "tools/evalcost.h"
 
 #include <algorithm>
 #include <chrono>
@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "board/board.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "eval/evaluate.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
-#include "game/bench.h"
 #include "game/think.h"
 #include "search/searchstate.h"
-#include "shell/setup.h"
+#include "tools/bench.h"
 
 namespace {
 
@@ -42,9 +42,9 @@ bool setUpRoot(const char* fen) {
   if (!setupPosition((std::string("setboard ") + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;
   clearScoreTable();
   clearPawnTable();
-  SearchState.ply = 1;
-  SearchState.searchDepth = 0;
-  SearchState.rootSide = Board.sideToMove;
+  Ordering.ply = 1;
+  EvalContext.searchDepth = 0;
+  EvalContext.rootSide = Board.sideToMove;
   preparePhaseState();
   return true;
 }

@@ -1,6 +1,6 @@
 // The bench: openings, middlegames, tactical positions and endgames searched at a fixed depth.
 // The node total changes only when the search or the evaluation changes.
-#include "game/bench.h"
+#include "tools/bench.h"
 
 #include <cinttypes>
 #include <cstdint>
@@ -10,21 +10,21 @@
 
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "config/logfile.h"
 #include "config/settings.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
-#include "game/quietrun.h"
+#include "game/protocolstate.h"
 #include "game/think.h"
 #include "game/timecontrol.h"
 #include "platform/clock.h"
 #include "platform/quietio.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 #include "shell/startup.h"
+#include "tools/quietrun.h"
 
 namespace {
 

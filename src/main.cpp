@@ -1,13 +1,13 @@
 // Program entry: the diagnostic subcommands first, then the engine itself.
 #include <cstring>
 
-#include "board/perft.h"
-#include "eval/evaltrace.h"
-#include "game/bench.h"
-#include "game/epd.h"
-#include "game/evalcost.h"
-#include "game/makebook.h"
 #include "shell/startup.h"
+#include "tools/bench.h"
+#include "tools/epd.h"
+#include "tools/evalcost.h"
+#include "tools/evaltrace.h"
+#include "tools/makebook.h"
+#include "tools/perft.h"
 
 int main(int argc, char** argv) {
   if (argc >= 2) {

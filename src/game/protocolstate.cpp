@@ -1,4 +1,4 @@
 // The interpreter's flags (start values are set by start-up and newGame).
-#include "shell/protocol.h"
+#include "game/protocolstate.h"
 
 ProtocolData ProtocolState;

@@ -1,7 +1,7 @@
 // The book builder: PGN games in, the two book files out. Every game is played move by move
 // through the engine's own generation, make/unmake and legality tests, so the keys are exactly
 // the ones the engine computes when it probes.
-#include "game/makebook.h"
+#include "tools/makebook.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,9 +15,9 @@
 #include "board/movegen.h"
 #include "board/tables.h"
 #include "game/book.h"
-#include "game/pgn.h"
-#include "game/san.h"
 #include "search/searchstate.h"
+#include "tools/pgn.h"
+#include "tools/san.h"
 
 constexpr int16_t LARGEST_RATING = INT16_MAX;
 constexpr const char* MAKEBOOK_USAGE = "usage: vostrel makebook [--max-ply N] [--min-games N] FILE.pgn...\n";
@@ -62,7 +62,7 @@ static void startBookGame() {
   clearMoveStack();
   recomputeBoardState();
   fillTypeCount();
-  SearchState.ply = 1;
+  Ordering.ply = 1;
 }
 
 static const char* sanProblem(SanStatus status) {

@@ -113,7 +113,7 @@ std::vector<std::string> linesStartingWith(const RunResult& r, const std::string
 // The score the think driver's root evaluation gives: cleared tables, iteration 0.
 int rootEvaluation(const std::string& fen) {
   EXPECT_TRUE(prepareSearch(fen, 0));
-  SearchState.rootBonus[1] = 0;
+  EvalContext.rootBonus[1] = 0;
   useSmallPositionTables();
   int8_t exact = 0;
   return evaluate(Board.sideToMove, 0, -9999, 9999, &exact);

@@ -1,7 +1,7 @@
 // The position-suite runner. Each EPD line holds the four position fields, then operations
 // separated by ";": "bm" with one or more best moves in SAN, "id" with the position's name.
 // A position counts as solved when the move the engine plays is one of its best moves.
-#include "game/epd.h"
+#include "tools/epd.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "board/board.h"
-#include "game/quietrun.h"
-#include "game/san.h"
+#include "board/setup.h"
 #include "game/timecontrol.h"
 #include "search/searchstate.h"
 #include "shell/commands.h"
-#include "shell/setup.h"
+#include "tools/quietrun.h"
+#include "tools/san.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ bool parseEpdLine(const std::string& line, EpdCase& c) {
 bool bestMoveCodes(const EpdCase& c, std::vector<Move>& moves) {
   if (!setupPosition(("setboard " + c.fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;
   for (const std::string& san : c.best) {
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     Move move{};
     if (findSanMove(san, Board.sideToMove, &move) == SAN_FOUND) moves.push_back(move);
   }

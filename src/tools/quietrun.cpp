@@ -1,21 +1,21 @@
-#include "game/quietrun.h"
+#include "tools/quietrun.h"
 
 #include <cstdio>
 
 #include "board/board.h"
 #include "board/makemove.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "config/logfile.h"
 #include "config/settings.h"
 #include "eval/pawnhash.h"
 #include "eval/scoretable.h"
+#include "game/protocolstate.h"
 #include "game/think.h"
 #include "platform/clock.h"
 #include "platform/quietio.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
-#include "shell/protocol.h"
-#include "shell/setup.h"
 #include "shell/startup.h"
 
 namespace {
@@ -54,12 +54,12 @@ QuietRunResult thinkQuietly(const char* fen) {
   clearScoreTable();
   const int countBefore = Board.gameCount;
   const uint32_t start = tickCount();
-  SearchState.searchDepth = 0;
+  EvalContext.searchDepth = 0;
   const int quiet = beginQuietIo();
   think(Board.sideToMove, THINK_MOVE);
   if (quiet) endQuietIo();
   result.milliseconds = tickCount() - start;
-  result.nodes = SearchState.nodes;
+  result.nodes = Ordering.nodes;
   if (Board.gameCount > countBefore) {
     const GameRecord& record = GameHistory[Board.gameCount];
     result.moved = 1;

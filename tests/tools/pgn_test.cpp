@@ -1,9 +1,9 @@
 // The PGN reader and the SAN text reader of the book builder.
-#include "game/pgn.h"
+#include "tools/pgn.h"
 
 #include <gtest/gtest.h>
 
-#include "game/san.h"
+#include "tools/san.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Position setup from a position text: "setboard <placement> <side> [<castling> [<en passant> ...]]".
-#include "shell/setup.h"
+#include "board/setup.h"
 
 #include <cstring>
 

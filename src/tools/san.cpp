@@ -1,5 +1,5 @@
 // Reading SAN move texts and matching them against the generated legal moves.
-#include "game/san.h"
+#include "tools/san.h"
 
 #include <cstring>
 #include <string_view>
@@ -128,7 +128,7 @@ static int isLegalMove(int side, const Move& m) {
 SanStatus findSanMove(const std::string& text, int side, Move* move) {
   SanMove san;
   if (!parseSan(text, &san)) return SAN_UNREADABLE;
-  int ply = SearchState.ply;
+  int ply = Ordering.ply;
   generateMoves(side);
   int matches = 0;
   for (int i = MoveStack.plyStart[ply]; i < MoveStack.plyStart[ply + 1]; i++) {
