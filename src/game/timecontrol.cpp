@@ -324,7 +324,7 @@ void computeTimeBudget() {
   const int side = EvalContext.rootSide;
   const int opponent = side ^ 1;
   if (!SearchState.pondering) {
-    Board.sideToMove = static_cast<int8_t>(side);
+    setSideToMove(side);
     tc.TimeC[side] = tc.timeCmd;
     tc.TimeC[opponent] = tc.otimCmd;
   }
@@ -479,4 +479,10 @@ int32_t refreshElapsed() {
   const int64_t elapsed = now - TimeControl.startTime;
   TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
   return TimeControl.elapsed;
+}
+
+void startGameClock() {
+  if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
+  TimeControl.elapsed = 0;
+  TimeControl.startTime = static_cast<int32_t>(calendarSeconds());
 }

@@ -55,6 +55,11 @@ int timeIsUp();
 // Elapsed centiseconds since the think started, never negative: stored in TimeControl.elapsed
 // and returned.
 int32_t refreshElapsed();
+
+constexpr int8_t MAX_DEPTH_LIMIT = 48;  // iterations allowed when no "sd" limits them
+// A new game: no depth limit unless one was set, nothing elapsed, the start time now (the think
+// driver replaces it by its own tick count).
+void startGameClock();
 // The first root move failed low: mark it for the clock when the position and depth are worth
 // extra time.
 void noteRootFailLow();

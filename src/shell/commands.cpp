@@ -224,8 +224,8 @@ void executeHint() {
   sendLine("Hint: %s\n", Notation.coordText);
 }
 
-void setSideToMove(int side) {
-  Board.sideToMove = static_cast<int8_t>(side);
+void chooseSideToMove(int side) {
+  setSideToMove(side);
   ProtocolState.forceMode = 0;
   ProtocolState.analyzing = 0;
 }
@@ -234,7 +234,7 @@ void setSideToMove(int side) {
 After executeMove(char* line) {
   Ordering.ply = 1;
   if (!enterMove(line)) return After::tail;
-  Board.sideToMove ^= 1;
+  setSideToMove(Board.sideToMove ^ 1);
   if (ProtocolState.analyzing) return After::leave;
   if (!ProtocolState.forceMode) runThink(Board.sideToMove, THINK_MOVE);
   return After::leave;
@@ -338,11 +338,11 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "white")) {
-    setSideToMove(WHITE);
+    chooseSideToMove(WHITE);
     return After::tail;
   }
   if (isWord(line, "black")) {
-    setSideToMove(BLACK);
+    chooseSideToMove(BLACK);
     return After::tail;
   }
   // "undo" and "remove" without enough moves fall through to move entry like unknown words.

@@ -54,7 +54,6 @@ constexpr int LOG_FILE_FAILED = 0;   // openLogFile: creating the first free nam
 
 // ---- Start values of the settings and the time control ----
 constexpr int8_t START_SELECTIVITY = 2;
-constexpr int8_t MAX_DEPTH_LIMIT = 48;
 constexpr int32_t START_SECONDS_PER_MOVE = 5;
 constexpr int32_t START_CLOCK = 5;  // recomputed by the think driver before use
 constexpr int32_t SETBOARD_CLOCK = 999999900;  // overwritten by the budget before it is used
@@ -204,49 +203,27 @@ int initEngine() {
   return INIT_OK;
 }
 
+// Every record's owner resets its own part of the game.
 void newGame() {
-  // Step 1.
-  EvalState.gamePhase = -1;
-  Board.epSquare = -1;
-  // Step 2.
-  HashTable.hashAge = 0;
-  ProtocolState.forceMode = 0;
-  ProtocolState.quitRequested = 0;
-  ProtocolState.gameOver = 0;
-  ProtocolState.postThinking = 1;
-  ProtocolState.bookAllowed = 1;
-  SearchState.pondering = 0;
-  EvalContext.rootSide = WHITE;
-  // Step 3.
+  // Step 1. Evaluation: the game phase unknown, White at the root, no iteration under way.
+  forgetGamePhase();
+  resetEvalContext();
+  // Step 2. Hash age and the game marks the interface steers.
+  resetHashAge();
+  resetGameMarks();
+  // Step 3. A fresh seed for the random choices.
   std::srand(static_cast<unsigned>(calendarSeconds()));
-  // Step 4.
+  // Step 4. Piece values for the chosen style.
   setPieceValues((EngineSettings.styleFlags & STYLE_KNOWLEDGE_OFF) != 0);
-  // Step 5.
+  // Step 5. The think driver's records, the node count and the move-ordering state.
   clearThinkRecords();
-  // Step 6. epSquare 0 also reads as "none".
-  Board.epSquare = 0;
-  Ordering.nodes = 0;
-  // Step 7.
-  if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
-  // Step 8.
-  EvalContext.searchDepth = 0;
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  ProtocolState.ponderMove = 0;
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
-  Board.sideToMove = WHITE;
-  // Step 9.
+  // Step 6. Empty move stack, then cleared (or, in fritz mode, aged) position tables.
   clearMoveStack();
-  // Step 10.
   resetPositionTables();
-  // Step 11. Every castling right present.
-  for (int16_t& count : Board.squareMoves) count = 0;
-  // Step 12.
-  placeInitialPieces();
-  recomputeBoardState();
-  // Step 13. The think driver replaces startTime by its own tick count.
-  TimeControl.elapsed = 0;
-  TimeControl.startTime = static_cast<int32_t>(calendarSeconds());
+  // Step 7. The initial position.
+  setupInitialPosition();
+  // Step 8. The clock of the new game.
+  startGameClock();
 }
 
 void freeTables() {

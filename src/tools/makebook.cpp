@@ -51,11 +51,11 @@ struct BookLine {
 
 // The board as a new game leaves it.
 static void startBookGame() {
-  Board.sideToMove = WHITE;
+  setSideToMove(WHITE);
   Board.epSquare = 0;
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
-  Board.lastTo = -1;
+  forgetLastTo();
   Board.castled[WHITE] = Board.castled[BLACK] = 0;
   std::memset(Board.squareMoves, 0, sizeof(Board.squareMoves));
   placeInitialPieces();
@@ -86,7 +86,7 @@ static std::string playGame(const PgnGame& game, int maxPly, std::vector<uint64_
     if (status != SAN_FOUND)
       return std::string(sanProblem(status)) + " move \"" + game.moves[i] + "\" at ply " + std::to_string(i + 1);
     makeMove(side, move);
-    Board.sideToMove = static_cast<int8_t>(side ^ 1);
+    setSideToMove(side ^ 1);
     uint64_t id = positionId(Board.hashLock, Board.sideToMove);
     if (std::find(positions->begin(), positions->end(), id) == positions->end()) positions->push_back(id);
   }

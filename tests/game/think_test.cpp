@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "board/makemove.h"
@@ -177,6 +178,39 @@ TEST(ThinkBinaryTest, BookMovesArePlayedWithoutSearch) {
   // to ponder on.
   const EngineRun run = runEngine(dir, {}, {"new", "sd 3", "go", "hint", "e7e5", "hint", "quit"});
   EXPECT_EQ(run.output, "1. ... e2e4\n3. ... g1f3\n") << run.output;
+}
+
+// One search from a fresh game after a few forced moves: its thinking lines without the
+// times, and the move line. Nothing else may be waiting on input while it runs, or it stops.
+std::vector<std::string> searchAfterNewGame(EngineProcess& engine) {
+  for (const char* line : {"new", "force", "a2a3", "h7h6", "post", "sd 5", "go"}) engine.writeLine(line);
+  std::vector<std::string> thinking;
+  const auto move = engine.waitForLine([](const std::string& text) { return contains(text, ". ... "); }, 120.0,
+                                       &thinking);
+  std::vector<std::string> seen;
+  for (const std::string& line : thinking) {
+    std::istringstream words(line);
+    std::string depth, score, centiseconds, rest;
+    words >> depth >> score >> centiseconds;
+    std::getline(words, rest);
+    seen.push_back(depth + " " + score + rest);
+  }
+  seen.push_back(move.value_or("no move"));
+  return seen;
+}
+
+// "new" forgets everything a search leaves behind (hash tables, killers, history, clocks): the
+// same position searched again takes the same nodes and plays the same move.
+TEST(ThinkBinaryTest, NewGameRepeatsTheSameSearch) {
+  TempDir dir;
+  writeIni(dir);
+  EngineProcess engine(dir.path());
+  const std::vector<std::string> first = searchAfterNewGame(engine);
+  const std::vector<std::string> second = searchAfterNewGame(engine);
+  engine.writeLine("quit");
+  EXPECT_EQ(engine.waitForExit().status, 0);
+  ASSERT_GE(first.size(), 2u) << "no thinking line before the move";
+  EXPECT_EQ(first, second);
 }
 
 TEST(ThinkBinaryTest, BenchSignatureIsStable) {
