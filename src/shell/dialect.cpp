@@ -27,7 +27,8 @@ constexpr const char* PROTOVER_PREFIX = "protover ";
 constexpr const char* SETBOARD_PREFIX = "setboard ";
 constexpr int POSITION_TEXT_SIZE = 256;
 
-// "protover N" with N >= 2, or "uci": the dialect is chosen; any other line stays classic.
+// The interface's first command (after an optional "xboard") chooses: "protover N" with N >= 2
+// xboard protocol 2, "uci" UCI, anything else the classic dialect.
 DialectStep chooseDialect(const char* line) {
   if (!Dialect.choiceOpen || Dialect.chosen) return DialectStep::classic;
   if (std::strcmp(line, "uci") == 0) {
@@ -36,9 +37,11 @@ DialectStep chooseDialect(const char* line) {
     startUciSession();
     return DialectStep::leave;
   }
+  // "xboard" may come first; any other command leaves the choice to the classic dialect.
+  if (std::strcmp(line, "xboard") == 0) return DialectStep::classic;
+  Dialect.chosen = true;
   const size_t prefix = std::strlen(PROTOVER_PREFIX);
   if (std::strncmp(line, PROTOVER_PREFIX, prefix) != 0) return DialectStep::classic;
-  Dialect.chosen = true;
   if (parseNumber(line + prefix) < MIN_XBOARD_VERSION) return DialectStep::classic;
   Dialect.kind = DialectKind::xboard2;
   offerXboardFeatures();

@@ -1,6 +1,6 @@
-// The interface dialect of the run. It starts classic; "protover N" with N >= 2 switches to xboard
-// protocol 2 and "uci" to UCI for the rest of the run. The choice is made once: after it (and
-// after "protover 1", which keeps the classic dialect) neither line switches any more.
+// The interface dialect of the run, chosen once by the interface's first command (an "xboard"
+// before it does not count): "protover N" with N >= 2 chooses xboard protocol 2, "uci" chooses
+// UCI, and any other command (also "protover 1") keeps the classic dialect for the rest of the run.
 #pragma once
 #include <cstdint>
 

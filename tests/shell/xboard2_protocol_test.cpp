@@ -155,4 +155,12 @@ TEST(Xboard2ProtocolClassic, AnInterfaceThatNeverAsksForProtocol2GetsTheClassicD
   EXPECT_EQ(countStartingWith(after, "uciok"), 0);
   EXPECT_EQ(countStartingWith(after, "pong"), 0);
   session.quitAndExpectCleanEnd();
+  // Any other first command chooses the classic dialect too.
+  DialectSession late;
+  for (const char* line : {"new", "uci", "protover 2", "force", "e2e4", "st 1", "go"}) late.send(line);
+  const std::vector<std::string> lateLines = late.readUntil("2. ... ", MOVE_TIMEOUT);
+  ASSERT_EQ(lateLines.back().rfind("2. ... ", 0), 0u);
+  EXPECT_EQ(countStartingWith(lateLines, "feature"), 0);
+  EXPECT_EQ(countStartingWith(lateLines, "uciok"), 0);
+  late.quitAndExpectCleanEnd();
 }
