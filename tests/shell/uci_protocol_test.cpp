@@ -17,7 +17,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr double MOVE_TIMEOUT = 30.0;
-constexpr double STOP_LIMIT = 0.5;    // seconds from "stop" or "quit" to the answer during a deep search
+constexpr double STOP_LIMIT = 1.0;    // seconds from "stop" or "quit" to the answer during a deep search
+                                      // (a safety net for loaded and checked builds; a release build
+                                      // answers within a few hundredths)
 constexpr double START_LIMIT = 1.0;   // seconds from "uci" to "uciok"
 constexpr int DEEP_DEPTH = 7;         // an info line at this depth shows a search well under way
 
