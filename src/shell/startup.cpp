@@ -111,8 +111,7 @@ int readCheckedSizes(char** argv) {
 // The defaults of a fresh engine: "st 5" in effect until a time command arrives.
 void setStartTimeControl() {
   setFixedTimeControl(START_CLOCK);
-  TimeControl.baseSeconds = START_SECONDS_PER_MOVE;
-  TimeControl.Bedienerzeit = 0;
+  keepSecondsPerMove(START_SECONDS_PER_MOVE);
 }
 
 // The single search of a command-line position. A refused position is not searched.
