@@ -9,6 +9,7 @@
 #include "board/makemove.h"
 #include "config/logfile.h"
 #include "game/protocolstate.h"
+#include "game/thinkreport.h"
 #include "game/timecontrol.h"
 #include "platform/output.h"
 #include "search/searchstate.h"
@@ -52,7 +53,7 @@ void resignIfHopeless(int score, int bookMove) {
   if (!TimeControl.clockRunning || depth < RESIGN_MIN_DEPTH || score > RESIGN_SCORE || bookMove) return;
   if (depth < RESIGN_MIN_DEPTH_WITH_QUEEN && hasQueen) return;
   if (!ownClocksAllowResignation()) return;
-  sendLine("resign\n");
+  thinkReporter().resign();
   logPrintf("Vostrel resigns\n");
 }
 
@@ -73,7 +74,7 @@ void offerDrawIfLevel(int score) {
   const int32_t own = TimeControl.TimeC[EvalContext.rootSide];
   const int32_t opponent = TimeControl.TimeC[EvalContext.rootSide ^ 1];
   if (opponent < OPPONENT_CLOCK_LOW && opponent <= own) return;
-  sendLine("offer draw\n");
+  thinkReporter().offerDraw();
 }
 
 bool onlyKingsLeft() {
@@ -82,7 +83,7 @@ bool onlyKingsLeft() {
 }
 
 void sendResultLine(const char* line) {
-  if (!ProtocolState.fritzMode) sendLine("%s", line);
+  if (!ProtocolState.fritzMode) thinkReporter().gameResult(line);
 }
 
 }  // namespace
@@ -118,7 +119,7 @@ void announceAfterMove(Move& best, int score, int bookMove) {
   logThinkStatistics();
   offerDrawIfLevel(score);
   if (score == MATE_GIVEN_SCORE) {
-    sendLine(EvalContext.rootSide == WHITE ? "1-0 {White mates}\n" : "0-1 {Black mates}\n");
+    thinkReporter().gameResult(EvalContext.rootSide == WHITE ? "1-0 {White mates}\n" : "0-1 {Black mates}\n");
     logPrintf("Checkmate!\n");
   }
   if (onlyKingsLeft()) {
@@ -137,6 +138,6 @@ void announceAfterMove(Move& best, int score, int bookMove) {
 }
 
 void announceStalemate() {
-  sendLine("1/2-1/2 {Stalemate}\n");
+  thinkReporter().gameResult("1/2-1/2 {Stalemate}\n");
   logPrintf("Stalemate !!!\n");
 }

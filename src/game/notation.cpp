@@ -102,7 +102,17 @@ bool matchesRendering(const char* text) {
          std::strcmp(text, n.rankText) == 0 || std::strcmp(text, n.fileText) == 0;
 }
 
-// The first generated move of the side to move that one of the renderings names.
+void logMover(int square) {
+  logPrintf(Board.colorAt[square] == WHITE ? "White: %s\n" : "Black: %s\n", Notation.coordText);
+}
+
+bool isMarkedKind(int kind) { return kind >= FIRST_MARKED_KIND && kind <= LAST_MARKED_KIND; }
+
+constexpr int FILE_COUNT = 8;
+constexpr int RANK_COUNT = 8;
+
+}  // namespace
+
 bool findNamedMove(const char* text, Move& found) {
   assert(Ordering.ply >= 0 && Ordering.ply + 2 <= MAX_PLY);
   Ordering.ply += 1;
@@ -120,17 +130,6 @@ bool findNamedMove(const char* text, Move& found) {
   }
   return false;
 }
-
-void logMover(int square) {
-  logPrintf(Board.colorAt[square] == WHITE ? "White: %s\n" : "Black: %s\n", Notation.coordText);
-}
-
-bool isMarkedKind(int kind) { return kind >= FIRST_MARKED_KIND && kind <= LAST_MARKED_KIND; }
-
-constexpr int FILE_COUNT = 8;
-constexpr int RANK_COUNT = 8;
-
-}  // namespace
 
 void formatMove(int from, int to, int flags) {
   NotationData& n = Notation;
@@ -228,6 +227,11 @@ void printThinking(int score, const uint16_t* pv, int kind) {
 
 void printEngineMove(int square) {
   sendLine("%d. ... %s\n", Board.gameCount, Notation.coordText);
+  logMover(square);
+}
+
+void printXboardMove(int square) {
+  sendLine("move %s\n", Notation.coordText);
   logMover(square);
 }
 

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 
+#include "board/types.h"
+
 constexpr int MOVE_TEXT_SIZE = 8;
 
 struct NotationData {
@@ -29,8 +31,12 @@ constexpr int SHOWN_DEPTH_OFFSET = 2;
 
 void formatMove(int from, int to, int flags);
 int enterMove(char* text);
+// The first generated move of the side to move that one of the renderings names (legal or not).
+bool findNamedMove(const char* text, Move& found);
 uint16_t parseMoveCode(const char* text, int side);
 // Square of a text that starts with a file a-h and a rank 1-8 (e3 = 20); -1 for anything else.
 int parseSquareText(const char* text);
 void printThinking(int score, const uint16_t* pv, int kind);
 void printEngineMove(int square);
+// The engine's move as xboard protocol 2 announces it: "move MOVE".
+void printXboardMove(int square);

@@ -21,6 +21,7 @@
 #include "game/learning.h"
 #include "game/notation.h"
 #include "game/protocolstate.h"
+#include "game/thinkreport.h"
 #include "game/timecontrol.h"
 #include "search/hashtable.h"
 #include "search/search.h"
@@ -376,7 +377,7 @@ void acceptBestMove(RootContext& ctx, int index, int score) {
   ctx.bestIndex = index;
   readPvFromHash(EvalContext.rootSide ^ 1, PV_READ_START);
   if (EvalContext.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
-  printThinking(score, SearchState.pv, LINE_NEW_BEST);
+  thinkReporter().thinking(score, SearchState.pv, LINE_NEW_BEST);
 }
 
 // The first root move: full-window re-searches after a fail high or a fail low.
@@ -389,20 +390,20 @@ void searchFirstRootMove(RootContext& ctx, int index) {
   if (s.stopSearch) {
     score = s.rootScore;
   } else if (score >= ctx.beta) {
-    printThinking(score, s.pv, LINE_FAIL_HIGH);
+    thinkReporter().thinking(score, s.pv, LINE_FAIL_HIGH);
     const int raisedBeta = std::min(score + FAIL_HIGH_STEP, FULL_WINDOW);
     const int again = searchAfterRootMove(index, depth, score - 1, raisedBeta, 0);
     if (!s.stopSearch) {
       score = again;
       if (again >= raisedBeta) {
-        printThinking(again, s.pv, LINE_FAIL_HIGH_AGAIN);
+        thinkReporter().thinking(again, s.pv, LINE_FAIL_HIGH_AGAIN);
         const int open = searchAfterRootMove(index, depth, again - 1, FULL_WINDOW, 0);
         if (!s.stopSearch) score = std::max(open, again);
       }
     }
   } else if (score <= ctx.alpha) {
     noteRootFailLow();
-    printThinking(score, s.pv, LINE_FAIL_LOW);
+    thinkReporter().thinking(score, s.pv, LINE_FAIL_LOW);
     refreshElapsed();
     const int again = searchAfterRootMove(index, depth, -FULL_WINDOW, score + 1, 0);
     if (!s.stopSearch) score = again;
@@ -428,7 +429,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
     return;
   }
-  printThinking(scout, s.pv, LINE_FAIL_HIGH_AGAIN);
+  thinkReporter().thinking(scout, s.pv, LINE_FAIL_HIGH_AGAIN);
   int score;
   if (scout < MATE_RANGE) {
     score = searchAfterRootMove(index, depth, scout - 1, scout + SCOUT_RESEARCH_STEP, 0);
@@ -444,7 +445,7 @@ void searchLaterRootMove(RootContext& ctx, int index) {
     noteNewBestRootMove();
   } else {
     move.score = static_cast<int16_t>(score);
-    printThinking(alpha, s.pv, LINE_NEW_BEST);
+    thinkReporter().thinking(alpha, s.pv, LINE_NEW_BEST);
   }
 }
 
@@ -472,7 +473,7 @@ void searchRootMove(RootContext& ctx, int i) {
   if (reversesOwnLastMove(move)) EvalContext.rootBonus[1] -= REVERSE_MOVE_PENALTY;
   if (codeOf(move) == ctx.specialMove) EvalContext.rootBonus[1] += SPECIAL_MOVE_BONUS;
   s.plyLimit = static_cast<int8_t>(EvalContext.searchDepth + PLY_LIMIT_MARGIN);
-  if (i == 0) printThinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, LINE_ITERATION_START);
+  if (i == 0) thinkReporter().thinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, LINE_ITERATION_START);
   if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(mover)) EvalContext.rootBonus[1] -= EARLY_PIECE_PENALTY;
   Ordering.nodes += 1;
   if (i == 0) {
@@ -571,13 +572,13 @@ void deepen(RootContext& ctx) {
 void playMove(const RootContext& ctx, Move& best, int score) {
   if (learningConditionsHold(score, ctx.preSearchBest, ctx.phaseAtStart)) writeLearning(score, codeOf(best));
   makeMove(EvalContext.rootSide, best);
-  printThinking(score, SearchState.pv, LINE_FINAL);
+  thinkReporter().thinking(score, SearchState.pv, LINE_FINAL);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
     Notation.thinkingPrinted = FORCE_THINKING_LINE;
-    printThinking(score, SearchState.pv, LINE_FINAL);
+    thinkReporter().thinking(score, SearchState.pv, LINE_FINAL);
   }
   formatMove(best.from, best.to, best.flags & MOVE_TEXT_FLAG_MASK);
-  printEngineMove(best.to);
+  thinkReporter().moveChosen(best);
   announceAfterMove(best, score, ctx.bookMove);
 }
 

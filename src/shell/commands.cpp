@@ -23,6 +23,7 @@
 #include "search/hashtable.h"
 #include "search/searchstate.h"
 #include "shell/arguments.h"
+#include "shell/dialect.h"
 #include "shell/editmode.h"
 #include "shell/input.h"
 #include "shell/startup.h"
@@ -369,6 +370,10 @@ void logRemainingTime(const char* whose, int32_t t, int side) {
 }
 
 void processCommands() {
+  if (Dialect.kind == DialectKind::uci) {
+    runUciSession();
+    return;
+  }
   // Step 1. The interpreter's ply, and no quit requested yet.
   Ordering.ply = 1;
   ProtocolState.quitRequested = 0;
@@ -387,6 +392,13 @@ void processCommands() {
       return;
     }
     if (line[0] == '\0') continue;
+    const DialectStep step = runDialectLine(line);
+    if (step == DialectStep::leave) return;
+    if (step == DialectStep::done) continue;
+    if (step == DialectStep::tail) {
+      finishLine(line);
+      continue;
+    }
     const After after = executeLine(line);
     if (after == After::leave) return;
     if (after == After::tail) finishLine(line);

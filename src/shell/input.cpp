@@ -21,6 +21,7 @@
 #include "platform/console.h"
 #include "search/search.h"
 #include "search/searchstate.h"
+#include "shell/dialect.h"
 #include "shell/ponderinput.h"
 
 InputData Input;
@@ -36,8 +37,10 @@ constexpr char CARRIAGE_RETURN = '\r';
 constexpr char BLANK = ' ';
 
 // Buffers.
-constexpr int CBUF_CAPACITY = CBUF_SIZE - 1;  // bytes CBuf can hold besides its terminator
 constexpr int EMPTIED_TOKENS = 16;            // tokenize clears only tokens[0..15]
+
+// Bytes CBuf can hold besides its terminator.
+int bufferCapacity() { return (Input.wideBuffer ? WIDE_CBUF_SIZE : CBUF_SIZE) - 1; }
 
 // Appends the bytes of one read to CBuf, dropping zero bytes and the rest of a cut line.
 // The caller has made sure that count bytes fit.
@@ -52,13 +55,13 @@ void appendToBuffer(const char* bytes, int count) {
     if (byte == '\0') continue;
     Input.CBuf[used++] = byte;
   }
-  assert(used <= static_cast<size_t>(CBUF_CAPACITY));
+  assert(used <= static_cast<size_t>(bufferCapacity()));
   Input.CBuf[used] = '\0';
 }
 
 // CBuf is full and holds no line feed: end the pending line here and drop its rest on arrival.
 void cutPendingLine() {
-  Input.CBuf[CBUF_CAPACITY - 1] = LINE_FEED;
+  Input.CBuf[bufferCapacity() - 1] = LINE_FEED;
   Input.droppingLineRest = 1;
 }
 
@@ -84,7 +87,7 @@ unsigned inputAvailable() {
 int fillInputBuffer() {
   if (Input.endOfInput) return 0;
   const int used = static_cast<int>(std::strlen(Input.CBuf));
-  const int room = CBUF_CAPACITY - used;
+  const int room = bufferCapacity() - used;
   if (room == 0) {
     if (std::strchr(Input.CBuf, LINE_FEED) == nullptr) cutPendingLine();
     return 1;
@@ -153,7 +156,9 @@ int32_t pollInput(int mode) {
   // into CBuf together with the line taken then (a move and the "quit" right behind it).
   const bool lineInBuffer = !ProtocolState.setboardRun && std::strchr(Input.CBuf, LINE_FEED) != nullptr;
   if (inputAvailable() || lineInBuffer) {
-    if (SearchState.pondering) {
+    if (Dialect.kind != DialectKind::classic) {
+      if (!SearchState.stopSearch && !SearchState.inputPending) handleDialectInputWhileSearching();
+    } else if (SearchState.pondering) {
       if (!SearchState.stopSearch && !SearchState.inputPending) handleInputWhileSearching();
     } else if (!SearchState.stopSearch) {
       markInputPending();
@@ -183,7 +188,7 @@ int unreadLine(const char* line) {
   const bool endsLine = length > 0 && line[length - 1] == LINE_FEED;
   const size_t added = length + (endsLine ? 0 : 1);
   const size_t used = std::strlen(Input.CBuf);
-  if (used + added > static_cast<size_t>(CBUF_CAPACITY)) return 0;
+  if (used + added > static_cast<size_t>(bufferCapacity())) return 0;
   std::memmove(Input.CBuf + added, Input.CBuf, used + 1);
   std::memcpy(Input.CBuf, line, length);
   if (!endsLine) Input.CBuf[length] = LINE_FEED;

@@ -2,7 +2,8 @@
 #pragma once
 #include <cstdint>
 
-constexpr int CBUF_SIZE = 2048;
+constexpr int CBUF_SIZE = 2048;        // the classic buffer: a longer line is cut
+constexpr int WIDE_CBUF_SIZE = 16384;  // UCI: a "position" line carries the moves of a whole game
 constexpr int LINE_SIZE = 2048;        // line buffers of the interpreter and of the poll handler
 constexpr int EDIT_LINE_SIZE = 512;    // line buffer of edit mode
 constexpr int TOKEN_COUNT = 32;
@@ -10,11 +11,13 @@ constexpr int TOKEN_SIZE = 128;
 constexpr int READ_CHUNK = 512;
 
 struct InputData {
-  char CBuf[CBUF_SIZE];                 // read but not yet taken out as lines, zero-terminated
+  char CBuf[WIDE_CBUF_SIZE];            // read but not yet taken out as lines, zero-terminated;
+                                        // CBUF_SIZE bytes are used unless wideBuffer is set
   char tokens[TOKEN_COUNT][TOKEN_SIZE]; // words of the last line split
   int8_t endOfInput;                    // standard input has ended (or failed); no more reads
   int8_t droppingLineRest;              // a line was cut because CBuf filled up: the bytes read
                                         // next are dropped up to and including its line feed
+  int8_t wideBuffer;                    // the whole of CBuf is used (UCI)
   int8_t handlerRuns;                   // runs of the while-searching handler under way: the outer
                                         // one and at most one nested through a "." that polls
 };

@@ -82,6 +82,17 @@ void requestStop() {
   if (!SearchState.stopSearch) markInputPending();
 }
 
+void splitLineWords(LineWords& words) {
+  words.count = tokenize(words.line, COMMAND_SEPARATORS);
+  for (int i = 0; i < words.count; ++i) std::memcpy(words.words[i], Input.tokens[i], TOKEN_SIZE);
+}
+
+void copyLineWords(LineWords& words, const char* line) {
+  std::strncpy(words.line, line, LINE_SIZE - 1);
+  words.line[LINE_SIZE - 1] = '\0';
+  splitLineWords(words);
+}
+
 // Takes the next line out of CBuf and splits it. Returns false when there is nothing to do: an
 // empty line, or the end of input (which ends the program as "quit" does).
 bool readWords(LineWords& words) {
@@ -90,8 +101,7 @@ bool readWords(LineWords& words) {
     requestStop();
     return false;
   }
-  words.count = tokenize(words.line, COMMAND_SEPARATORS);
-  for (int i = 0; i < words.count; ++i) std::memcpy(words.words[i], Input.tokens[i], TOKEN_SIZE);
+  splitLineWords(words);
   return words.count > 0;
 }
 
@@ -129,17 +139,7 @@ void printAnalysisStatus(bool wordsFollow) {
 // The expected move arrived: the running search is now the engine's own, with a little more time
 // than the budget fixed when pondering began.
 void acceptPonderHit(const char* word) {
-  setPondering(false);
-  ProtocolState.ponderHit = 1;
-
-  int32_t target = TimeControl.Responsetime;
-  if (target > HIT_SHORT_LIMIT) {
-    if (target > HIT_LONG_LIMIT) target += HIT_BONUS_STEP;
-    if (target > HIT_MEDIUM_LIMIT) target += HIT_BONUS_STEP;
-    target += HIT_BONUS_STEP;
-  }
-  setResponseTime(target);
-  keepWithinClock();
+  takePonderHit();
 
   // The expected move stands on the board, so its mover owns the to-square.
   const int mover = Board.colorAt[moveCodeTo(ProtocolState.ponderMove)];
@@ -253,6 +253,27 @@ bool executeLine(const LineWords& words) {
 }
 
 }  // namespace
+
+void takePonderHit() {
+  setPondering(false);
+  ProtocolState.ponderHit = 1;
+
+  int32_t target = TimeControl.Responsetime;
+  if (target > HIT_SHORT_LIMIT) {
+    if (target > HIT_LONG_LIMIT) target += HIT_BONUS_STEP;
+    if (target > HIT_MEDIUM_LIMIT) target += HIT_BONUS_STEP;
+    target += HIT_BONUS_STEP;
+  }
+  setResponseTime(target);
+  keepWithinClock();
+}
+
+bool executeLineWhileSearching(const char* line) {
+  LineWords words;
+  copyLineWords(words, line);
+  if (words.count == 0) return true;
+  return executeLine(words);
+}
 
 // Reads and executes the waiting line, and then every further complete line already in CBuf (one
 // line per call in the other interface variant), until a line ends the run or the search has

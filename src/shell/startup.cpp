@@ -28,6 +28,7 @@
 #include "search/searchstate.h"
 #include "shell/arguments.h"
 #include "shell/commands.h"
+#include "shell/dialect.h"
 #include "shell/input.h"
 
 namespace {
@@ -249,6 +250,7 @@ int engineMain(int argc, char** argv) {
   if (setboardForm) {
     runSetboardSearch(argv[1]);
   } else {
+    openDialectChoice();
     while (!ProtocolState.quitRequested) processCommands();
   }
   // Step 8. Close the files and free the tables.
