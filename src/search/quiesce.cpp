@@ -162,7 +162,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     makeMove(side, m);
     S.nodes += 1;
     S.quiesceNodes += 1;
-    if (isSquareAttacked(kingSquare(side), opp)) {
+    if (ownKingAttackedAfter(side, m, !inCheck)) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
       unmakeMove(side, m);
       continue;
