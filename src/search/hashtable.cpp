@@ -5,6 +5,7 @@
 
 #include "board/board.h"
 #include "board/types.h"
+#include "eval/scoretable.h"
 #include "search/searchstate.h"
 
 HashTableData HashTable;
@@ -41,6 +42,11 @@ HashEntry* probeHash(int side) {
   assert(HashTable.table[side] != nullptr);
   HashEntry& e = hashEntryFor(side, Board.hashKey);
   return e.lock == Board.hashLock ? &e : nullptr;
+}
+
+void prefetchPositionEntries(int side) {
+  __builtin_prefetch(&hashEntryFor(side, Board.hashKey));
+  prefetchScoreEntry();
 }
 
 // Stores a result of the node at SearchState.ply in the table of `side`. threatFlags != 0

@@ -160,6 +160,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       if (hopeless || defendedByPawn) continue;
     }
     makeMove(side, m);
+    prefetchPositionEntries(opp);
     S.nodes += 1;
     S.quiesceNodes += 1;
     if (ownKingAttackedAfter(side, m, !inCheck)) {

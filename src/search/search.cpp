@@ -157,6 +157,7 @@ bool kingKnownSafe(const Node& n) { return n.nullFlag == 0 && !n.inCheck; }
 // Makes a generated move and counts it; false (and unmade) when it leaves the own king attacked.
 bool makeLegalMove(const Node& n, const Move& m) {
   makeMove(n.side, m);
+  prefetchPositionEntries(n.opp);
   S.nodes += 1;
   if (!ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) return true;
   unmakeMove(n.side, m);
@@ -830,6 +831,7 @@ int searchMoves(Node& n) {
       makeMove(n.side, m);
       S.nodes += 1;
     }
+    prefetchPositionEntries(n.opp);
     if (ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
       unmakeMove(n.side, m);
