@@ -2,8 +2,14 @@
 #pragma once
 #include "board/types.h"
 
-// 1 if a piece of `side` attacks square s (whatever stands on s), else 0.
+// 1 if a piece of `side` attacks square s (whatever stands on s), else 0. Tries the side's
+// piece list, so the lists must agree with the squares.
 int isSquareAttacked(int s, int side);
+
+// The same answer found by walking outward from s over pieceAt/colorAt only (pawn attacks from
+// pawnAttacks, the king from its list entry): for a board whose squares were edited in place
+// without the lists.
+int isSquareAttackedOnSquares(int s, int side);
 
 // 1 if making the move leaves the mover's king attacked; counts one node.
 int leavesKingInCheck(int from, int to, int flags);
