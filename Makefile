@@ -12,12 +12,27 @@ PREFIX ?= /usr/local
 POLYGLOT_BOOK ?= /usr/share/games/gnuchess/book.bin
 BOOK_PGN_DIR ?= ../shared/testdata/pgn
 
-.PHONY: all build debug sanitize run test test-release test-sanitize test-slow bench perft install book clean windows test-windows
+.PHONY: all build pgo debug sanitize run test test-release test-sanitize test-slow bench perft install book clean windows test-windows
 
 all: build
 
 build:
 	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
+	cmake --build build/release -j $(JOBS)
+
+# The Release engine trained on the bench and a perft run: an instrumented build in build/pgo-train
+# writes the profile into build/profile, then build/release is rebuilt with it. `make build` keeps
+# using that profile while it is there (run `make pgo` again after changing the engine).
+PROFILE_DIR := $(CURDIR)/build/profile
+
+pgo:
+	rm -rf $(PROFILE_DIR) build/pgo-train/run
+	cmake -S . -B build/pgo-train -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+	  -DVOSTREL_PROFILE=generate -DVOSTREL_PROFILE_DIR=$(PROFILE_DIR)
+	cmake --build build/pgo-train -j $(JOBS) --target vostrel
+	mkdir -p build/pgo-train/run
+	cd build/pgo-train/run && ../vostrel bench >/dev/null && ../vostrel perft 6 >/dev/null
+	cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DVOSTREL_PROFILE=auto -DVOSTREL_PROFILE_DIR=$(PROFILE_DIR)
 	cmake --build build/release -j $(JOBS)
 
 debug:

@@ -1,5 +1,8 @@
-// Attack detection: walks outward from the square along the move tables.
+// Attack detection: each piece of the attacking side is tried against the square through
+// geometry tables, and a slider on a shared line by a walk between the two.
 #include "board/attack.h"
+
+#include <array>
 
 #include "board/board.h"
 #include "board/makemove.h"
@@ -7,6 +10,92 @@
 #include "board/tables.h"
 
 namespace {
+
+// LINE_KIND[a][b]: how a and b share a line; a square shares none with itself.
+constexpr int8_t NO_LINE = 0;
+constexpr int8_t STRAIGHT_LINE = 1;  // rank or file
+constexpr int8_t DIAGONAL_LINE = 2;
+constexpr std::array<std::array<int8_t, 64>, 64> LINE_KIND = [] {
+  std::array<std::array<int8_t, 64>, 64> kinds{};
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      const int df = fileOf(b) - fileOf(a);
+      const int dr = rankOf(b) - rankOf(a);
+      if (a == b) kinds[a][b] = NO_LINE;
+      else if (df == 0 || dr == 0) kinds[a][b] = STRAIGHT_LINE;
+      else if (df == dr || df == -dr) kinds[a][b] = DIAGONAL_LINE;
+      else kinds[a][b] = NO_LINE;
+    }
+  }
+  return kinds;
+}();
+
+constexpr int sign(int v) { return (v > 0) - (v < 0); }
+
+// LINE_STEP[a][b]: the square step from a towards b when they share a line, else 0.
+constexpr std::array<std::array<int8_t, 64>, 64> LINE_STEP = [] {
+  std::array<std::array<int8_t, 64>, 64> steps{};
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      if (LINE_KIND[a][b] == NO_LINE) continue;
+      steps[a][b] = static_cast<int8_t>(8 * sign(rankOf(b) - rankOf(a)) + sign(fileOf(b) - fileOf(a)));
+    }
+  }
+  return steps;
+}();
+
+// KNIGHT_JUMP[a][b]: a knight on a attacks b.
+constexpr std::array<std::array<bool, 64>, 64> KNIGHT_JUMP = [] {
+  std::array<std::array<bool, 64>, 64> jumps{};
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      const int df = fileOf(b) - fileOf(a);
+      const int dr = rankOf(b) - rankOf(a);
+      jumps[a][b] = df * df + dr * dr == 5;
+    }
+  }
+  return jumps;
+}();
+
+// LINE_END[a][b]: the last square on the board going from a through b, when they share a line.
+constexpr std::array<std::array<int8_t, 64>, 64> LINE_END = [] {
+  std::array<std::array<int8_t, 64>, 64> ends{};
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      if (LINE_KIND[a][b] == NO_LINE) continue;
+      const int df = sign(fileOf(b) - fileOf(a));
+      const int dr = sign(rankOf(b) - rankOf(a));
+      int f = fileOf(b), r = rankOf(b);
+      while (f + df >= 0 && f + df < 8 && r + dr >= 0 && r + dr < 8) {
+        f += df;
+        r += dr;
+      }
+      ends[a][b] = static_cast<int8_t>(squareAt(r, f));
+    }
+  }
+  return ends;
+}();
+
+// 1 when the first piece from `king` in the direction of `through` is a slider of `attacker`
+// that moves along that line.
+int sliderOnLine(int king, int through, int attacker) {
+  const int slider = LINE_KIND[king][through] == STRAIGHT_LINE ? ROOK : BISHOP;
+  const int step = LINE_STEP[king][through];
+  const int end = LINE_END[king][through];
+  for (int u = king + step;; u += step) {
+    const int piece = Board.pieceAt[u];
+    if (piece != NONE) return Board.colorAt[u] == attacker && (piece == QUEEN || piece == slider) ? 1 : 0;
+    if (u == end) return 0;
+  }
+}
+
+// No piece stands strictly between a and b, which share a line.
+inline bool lineIsOpen(int a, int b) {
+  const int step = LINE_STEP[a][b];
+  for (int u = a + step; u != b; u += step)
+    if (Board.pieceAt[u] != NONE) return false;
+  return true;
+}
 
 // Walks the rays of `type` from s; 1 at the first occupied square holding `a` or `b` of `side`.
 inline int sliderAttacks(int s, int side, int type, int a, int b) {
@@ -28,6 +117,33 @@ inline int sliderAttacks(int s, int side, int type, int a, int b) {
 }  // namespace
 
 int isSquareAttacked(int s, int side) {
+  if (Board.pawnAttacks[side][s] != 0) return 1;
+  if (BoardTables.distance[s][Board.pieceList[side][0]] == 1) return 1;
+  const int8_t* pieces = Board.pieceList[side];
+  for (int i = Board.pieceCount[side]; i >= 1; i--) {
+    const int p = pieces[i];
+    const int line = LINE_KIND[p][s];
+    switch (Board.pieceAt[p]) {
+      case KNIGHT:
+        if (KNIGHT_JUMP[p][s]) return 1;
+        break;
+      case BISHOP:
+        if (line == DIAGONAL_LINE && lineIsOpen(p, s)) return 1;
+        break;
+      case ROOK:
+        if (line == STRAIGHT_LINE && lineIsOpen(p, s)) return 1;
+        break;
+      case QUEEN:
+        if (line != NO_LINE && lineIsOpen(p, s)) return 1;
+        break;
+      default:
+        break;
+    }
+  }
+  return 0;
+}
+
+int isSquareAttackedOnSquares(int s, int side) {
   if (sliderAttacks(s, side, BISHOP, BISHOP, QUEEN)) return 1;
   if (sliderAttacks(s, side, ROOK, ROOK, QUEEN)) return 1;
   const int8_t* jump = BoardTables.nextDirection[KNIGHT][s];
@@ -48,3 +164,10 @@ int leavesKingInCheck(int from, int to, int flags) {
 }
 
 int isInCheck(int side) { return isSquareAttacked(Board.pieceList[side][0], side ^ 1); }
+
+int ownKingAttackedAfter(int side, const Move& move, bool kingWasSafe) {
+  const int king = Board.pieceList[side][0];
+  if (!kingWasSafe || king == move.to || (move.flags & EN_PASSANT) != 0) return isSquareAttacked(king, side ^ 1);
+  if (LINE_KIND[king][move.from] == NO_LINE) return 0;
+  return sliderOnLine(king, move.from, side ^ 1);
+}

@@ -255,8 +255,14 @@ void generateCapturesAndChecks(int side) { generateTactical(side, true); }
 void pickBest(int first, int last) {
   Move* moves = MoveStack.moveStack;
   int best = first;
-  for (int i = first + 1; i <= last; i++)
-    if (moves[i].score > moves[best].score) best = i;
+  int bestScore = moves[first].score;
+  for (int i = first + 1; i <= last; i++) {
+    // Strictly greater: of equal scores the earliest stays first.
+    if (moves[i].score > bestScore) {
+      best = i;
+      bestScore = moves[i].score;
+    }
+  }
   if (best != first) {
     Move tmp = moves[first];
     moves[first] = moves[best];

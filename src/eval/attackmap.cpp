@@ -48,9 +48,10 @@ bool isSafeTarget(int colour, int target) {
   return !holds(target, PAWN, colour) && pawnAttackers(colour ^ 1, target) == 0;
 }
 
-void enterTarget(int colour, int from, int target, int16_t bit) {
+// Enters one attacked square; returns 1 when it counts for the piece's safe mobility, else 0.
+int enterTarget(int colour, int target, int16_t bit) {
   addAttack(colour, target, bit);
-  if (isSafeTarget(colour, target)) EvalState.safeMobility[from] += 1;
+  return isSafeTarget(colour, target) ? 1 : 0;
 }
 
 // Decides at the first occupied square `t` on a slider's ray whether the ray ends there (true) or
@@ -111,9 +112,12 @@ void noteLineBehind(int colour, int type, int blocker, int behind) {
   }
 }
 
+// The safe mobility is counted in a local and stored once per piece.
 void enterKnight(int colour, int from) {
   const auto& next = BoardTables.nextSquare[KNIGHT][from];
-  for (int t = next[from]; t != from; t = next[t]) enterTarget(colour, from, t, ATTACK_KNIGHT_BIT);
+  int mobility = 0;
+  for (int t = next[from]; t != from; t = next[t]) mobility += enterTarget(colour, t, ATTACK_KNIGHT_BIT);
+  EvalState.safeMobility[from] = static_cast<int8_t>(EvalState.safeMobility[from] + mobility);
 }
 
 // Walks every ray of a bishop, rook or queen. Squares are attacked up to and including the first
@@ -124,11 +128,12 @@ void enterSlider(int colour, int from, int type) {
   const auto& nextRay = BoardTables.nextDirection[type][from];
   const int16_t bit = attackBit[type];
   int blocker = NO_BLOCKER;
+  int mobility = 0;
   int t = along[from];
   while (t != from) {
     const bool lastOnRay = along[t] == nextRay[t];
     if (blocker == NO_BLOCKER) {
-      enterTarget(colour, from, t, bit);
+      mobility += enterTarget(colour, t, bit);
       if (Board.colorAt[t] == EMPTY) {
         t = along[t];
       } else if (endsRay(colour, from, type, t)) {
@@ -146,6 +151,7 @@ void enterSlider(int colour, int from, int type) {
       t = nextRay[t];
     }
   }
+  EvalState.safeMobility[from] = static_cast<int8_t>(EvalState.safeMobility[from] + mobility);
 }
 
 }  // namespace

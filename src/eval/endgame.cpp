@@ -320,7 +320,8 @@ void scorePawnEndingTerms() {
 
 // Lifts both racing pawns, queens the faster one and asks whether the new queen checks or wins
 // the other promotion square. Only pieceAt/colorAt of three squares change, and they are written
-// back, so every other Board field (keys, lists, pawnAttacks) stays as it was.
+// back, so every other Board field (keys, lists, pawnAttacks) stays as it was; the attack test
+// used here reads the squares, not the lists.
 bool queenWinsRace(int queening) {
   const int other = queening ^ 1;
   const int squares[3] = {EvalState.lastPasserSquare[WHITE], EvalState.lastPasserSquare[BLACK],
@@ -336,8 +337,8 @@ bool queenWinsRace(int queening) {
     Board.colorAt[squares[i]] = static_cast<int8_t>(isQueen ? queening : EMPTY);
   }
   const int target = EvalState.raceSquare[other];
-  const bool wins = isSquareAttacked(kingSquare(other), queening) == 1 ||
-                    (isSquareAttacked(target, queening) == 1 && isSquareAttacked(target, other) == 0);
+  const bool wins = isSquareAttackedOnSquares(kingSquare(other), queening) == 1 ||
+                    (isSquareAttackedOnSquares(target, queening) == 1 && isSquareAttackedOnSquares(target, other) == 0);
   for (int i = 2; i >= 0; --i) {
     Board.pieceAt[squares[i]] = savedPiece[i];
     Board.colorAt[squares[i]] = savedColour[i];

@@ -38,9 +38,38 @@ uint8_t scoreFlagsFor(int side) {
   return flags;
 }
 
+namespace {
+
+// hashKey mod scoreEntries by multiplication: with m = floor((2^64 - 1) / d) + 1, the low 64 bits
+// of m * key, times d, have key mod d in their top 64 bits, for every 32-bit key and divisor d.
+// The multiplier follows scoreEntries, whoever set it.
+struct SlotDivisor {
+  uint32_t divisor = 0;
+  uint64_t multiplier = 0;
+};
+SlotDivisor slotDivisor;
+
+__extension__ typedef unsigned __int128 Uint128;
+
+}  // namespace
+
+uint32_t scoreSlotOf(uint32_t key) {
+  const uint32_t d = ScoreTable.scoreEntries;
+  if (d != slotDivisor.divisor) {
+    slotDivisor.divisor = d;
+    slotDivisor.multiplier = UINT64_MAX / d + 1;
+  }
+  const uint64_t low = slotDivisor.multiplier * key;
+  return static_cast<uint32_t>((static_cast<Uint128>(low) * d) >> 64);
+}
+
 ScoreEntry& scoreEntryForPosition() {
   assert(ScoreTable.entries != nullptr && ScoreTable.scoreEntries > 0);
-  return ScoreTable.entries[Board.hashKey % ScoreTable.scoreEntries];
+  return ScoreTable.entries[scoreSlotOf(Board.hashKey)];
+}
+
+void prefetchScoreEntry() {
+  if (ScoreTable.entries != nullptr) __builtin_prefetch(&ScoreTable.entries[scoreSlotOf(Board.hashKey)]);
 }
 
 int probeScoreTable(int side, int16_t* score) {

@@ -34,6 +34,10 @@ void clearScoreTable();
 uint8_t scoreFlagsFor(int side);
 // The slot of the current position (hashKey mod scoreEntries).
 ScoreEntry& scoreEntryForPosition();
+// key mod scoreEntries, the slot of a position with that hashKey.
+uint32_t scoreSlotOf(uint32_t key);
+// Starts loading the slot of the current position, ahead of its probe.
+void prefetchScoreEntry();
 // Looks up the current position for `side`; on a hit counts it, stores the cached score in
 // *score, the cached threat code in EvalState.evalThreat and returns 1, else returns 0.
 int probeScoreTable(int side, int16_t* score);

@@ -47,6 +47,10 @@ int hashScoreFromStore(int stored, int ply);
 // The entry of `side` for the current position when its lock matches hashLock, else nullptr.
 HashEntry* probeHash(int side);
 
+// Starts loading the hash entry of `side` and the evaluation cache slot of the current position,
+// so that the probes after a makeMove find them in the cache.
+void prefetchPositionEntries(int side);
+
 void storeHash(int side, int score, int depth, int from, int to, int threatFlags, int bound);
 // The lower bound of a null-move cut-off: same replacement test as storeHash, no in-check depth
 // correction, move kept only for the same position, only the negative mate score adjusted.

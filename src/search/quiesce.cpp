@@ -160,9 +160,10 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       if (hopeless || defendedByPawn) continue;
     }
     makeMove(side, m);
+    prefetchPositionEntries(opp);
     Ordering.nodes += 1;
     S.quiesceNodes += 1;
-    if (isSquareAttacked(kingSquare(side), opp)) {
+    if (ownKingAttackedAfter(side, m, !inCheck)) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
       unmakeMove(side, m);
       continue;

@@ -142,12 +142,16 @@ void extendRecapture(Node& n) {
   S.recaptureExtended[Ordering.ply] = 1;
 }
 
+// The node's king is known not to be attacked: the check test of step 5 ran and found none.
+bool kingKnownSafe(const Node& n) { return n.nullFlag == 0 && !n.inCheck; }
+
 // Makes a generated move and counts it; false (and unmade) when it leaves the own king attacked.
-bool makeLegalMove(int side, const Move& m) {
-  makeMove(side, m);
+bool makeLegalMove(const Node& n, const Move& m) {
+  makeMove(n.side, m);
+  prefetchPositionEntries(n.opp);
   Ordering.nodes += 1;
-  if (!isSquareAttacked(kingSquare(side), side ^ 1)) return true;
-  unmakeMove(side, m);
+  if (!ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) return true;
+  unmakeMove(n.side, m);
   return false;
 }
 
@@ -547,7 +551,7 @@ bool orderByPreSearch(const Node& n) {
   for (int i = MoveStack.plyStart[Ordering.ply]; i <= last; ++i) {
     pickBest(i, last);
     Move& m = MoveStack.moveStack[i];
-    if (!makeLegalMove(n.side, m)) {
+    if (!makeLegalMove(n, m)) {
       m.score = ILLEGAL_PRESEARCH_SCORE;
       continue;
     }
@@ -587,7 +591,7 @@ bool cutByMultiCut(const Node& n, int* score) {
       count = 1;
       continue;
     }
-    if (!makeLegalMove(n.side, m)) {
+    if (!makeLegalMove(n, m)) {
       m.score = ILLEGAL_PRESEARCH_SCORE;
       continue;
     }
@@ -714,7 +718,7 @@ bool singularTestApplies(const Node& n, const Move& m) {
 // Whether the move at index i reaches t + 1 in a reduced null-window search.
 bool reachesAbove(const Node& n, int i, int t) {
   Move& m = MoveStack.moveStack[i];
-  if (!makeLegalMove(n.side, m)) return false;
+  if (!makeLegalMove(n, m)) return false;
   S.verifying = 1;
   const int v = searchChild(n, m, n.depth - SINGULAR_REDUCTION, -1 - t, -t, 0, n.cutFlag);
   S.verifying = 0;
@@ -799,7 +803,8 @@ int searchMoves(Node& n) {
       makeMove(n.side, m);
       Ordering.nodes += 1;
     }
-    if (isSquareAttacked(kingSquare(n.side), n.opp)) {
+    prefetchPositionEntries(n.opp);
+    if (ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
       unmakeMove(n.side, m);
       continue;

@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "eval/scoretable.h"
+#include "platform/largeblock.h"
 #include "search/hashtable.h"
 
 namespace {
@@ -35,9 +36,9 @@ constexpr int FIRST_HASH_TABLE_FAILED = 5;
 constexpr int SECOND_HASH_TABLE_FAILED = 6;
 constexpr int SCORE_TABLE_FAILED = 12;
 
-void* allocateWithMalloc(std::size_t bytes) { return std::malloc(bytes); }
+void* allocateDefault(std::size_t bytes) { return allocateLargeBlock(bytes); }
 
-TableAllocator allocateBlock = allocateWithMalloc;
+TableAllocator allocateBlock = allocateDefault;
 
 void releaseHashTable(int side) {
   std::free(HashTable.table[side]);
@@ -51,7 +52,7 @@ ScoreEntry* allocateScoreEntries(uint32_t count) {
 }  // namespace
 
 void setTableAllocator(TableAllocator allocator) {
-  allocateBlock = allocator != nullptr ? allocator : allocateWithMalloc;
+  allocateBlock = allocator != nullptr ? allocator : allocateDefault;
 }
 
 uint32_t hashEntriesFor(int megabytes) {

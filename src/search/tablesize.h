@@ -9,7 +9,7 @@ uint32_t hashEntriesFor(int megabytes);
 // ScoreTable entries: what the budget leaves after both hash tables, at least 1.
 uint32_t scoreEntriesFor(int megabytes);
 
-// The allocation behind the position tables: std::malloc unless replaced. Tests replace it to make
-// chosen sizes fail; the blocks must be releasable with std::free. nullptr restores std::malloc.
+// The allocation behind the position tables: allocateLargeBlock unless replaced. Tests replace it to make
+// chosen sizes fail; the blocks must be releasable with std::free. nullptr restores the default.
 using TableAllocator = void* (*)(std::size_t bytes);
 void setTableAllocator(TableAllocator allocator);

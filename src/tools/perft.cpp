@@ -65,7 +65,8 @@ uint64_t perft(int side, int depth) {
   for (int i = first; i < last; i++) {
     Move move = MoveStack.moveStack[i];
     makeMove(side, move);
-    if (legal || !isInCheck(side)) {
+    // Generated without the in-check generator: the king was not attacked before the move.
+    if (legal || !ownKingAttackedAfter(side, move, true)) {
       if (depth == 1) {
         nodes += 1;
       } else {
@@ -124,7 +125,7 @@ int runPerftCommand(int argc, char** argv) {
     for (int i = first; i < last; i++) {
       Move move = MoveStack.moveStack[i];
       makeMove(side, move);
-      if (legal || !isInCheck(side)) {
+      if (legal || !ownKingAttackedAfter(side, move, true)) {
         Ordering.ply = 2;
         uint64_t count = perft(side ^ 1, depth - 1);
         Ordering.ply = 1;

@@ -194,8 +194,12 @@ TEST(Attack, EdgeCases) {
   // A rook behind its own rook does not attack through it.
   ASSERT_TRUE(setUpPosition("k7/8/8/8/8/4R3/4R3/K7 w - -"));
   EXPECT_EQ(isSquareAttacked(E4, WHITE), 1);
-  Board.colorAt[E3] = BLACK;  // the front rook now belongs to the other side
+  ASSERT_TRUE(setUpPosition("k7/8/8/8/8/4r3/4R3/K7 w - -"));  // the front rook is the other side's
   EXPECT_EQ(isSquareAttacked(E4, WHITE), 0);
+  // The square walk reads the squares alone, so an edit of the squares is seen at once.
+  ASSERT_TRUE(setUpPosition("k7/8/8/8/8/4R3/4R3/K7 w - -"));
+  Board.colorAt[E3] = BLACK;
+  EXPECT_EQ(isSquareAttackedOnSquares(E4, WHITE), 0);
 }
 
 TEST(Attack, LeavesKingInCheckCountsOneNodeEach) {

@@ -2,6 +2,9 @@
 // bound handling, the null-move store, aging, and reading the principal variation back.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <vector>
+
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
@@ -40,6 +43,35 @@ TEST_F(HashTableTest, ClearingEmptiesEveryEntrySoAnyStoreSucceeds) {
   EXPECT_EQ(whiteEntry().move, moveCodeOf(E2, E4));
   EXPECT_EQ(HashTable.usedEntries, 1u);
   EXPECT_EQ(probeHash(BLACK), nullptr);  // the other side's table is separate
+}
+
+// Clearing writes every field of every entry, in tables of two entries (the smallest) and more,
+// whatever the blocks held before.
+TEST_F(HashTableTest, ClearingRewritesEveryFieldAtAnySize) {
+  HashEntry* saved[2] = {HashTable.table[WHITE], HashTable.table[BLACK]};
+  const uint32_t savedMask = HashTable.hashMask;
+  for (uint32_t entries : {2u, 4u, 8u, 64u}) {
+    std::vector<HashEntry> blocks[2] = {std::vector<HashEntry>(entries), std::vector<HashEntry>(entries)};
+    for (int side = WHITE; side <= BLACK; ++side) {
+      std::memset(blocks[side].data(), 0xA5, sizeof(HashEntry) * entries);
+      HashTable.table[side] = blocks[side].data();
+    }
+    HashTable.hashMask = entries - 1;
+    clearHashTables();
+    for (int side = WHITE; side <= BLACK; ++side) {
+      for (const HashEntry& e : blocks[side]) {
+        ASSERT_EQ(e.lock, 0u);
+        ASSERT_EQ(e.move, 0);
+        ASSERT_EQ(e.score, 0);
+        ASSERT_EQ(e.flags, 0);
+        ASSERT_EQ(e.depth, HASH_EMPTY_DEPTH);
+        ASSERT_EQ(e.age, 1);
+      }
+    }
+  }
+  HashTable.table[WHITE] = saved[WHITE];
+  HashTable.table[BLACK] = saved[BLACK];
+  HashTable.hashMask = savedMask;
 }
 
 TEST_F(HashTableTest, DeeperEntryOfCurrentAgeSurvivesUntilTheAgeAdvances) {
