@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "config/tablesize.h"
+#include "search/tablesize.h"
 #include "eval/scoretable.h"
 
 namespace {
