@@ -30,13 +30,19 @@ void installSignalHandling(void (*handler)(int)) {
   SetConsoleCtrlHandler(onConsoleEvent, TRUE);
 }
 
+void ignoreInterrupts() { SetConsoleCtrlHandler(nullptr, TRUE); }
+
 #else
 
-void installSignalHandling(void (*handler)(int)) {
+void ignoreInterrupts() {
   struct sigaction ignore = {};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
   sigaction(SIGINT, &ignore, nullptr);
+}
+
+void installSignalHandling(void (*handler)(int)) {
+  ignoreInterrupts();
 
   struct sigaction terminate = {};
   terminate.sa_handler = handler;

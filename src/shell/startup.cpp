@@ -225,7 +225,9 @@ void freeTables() {
 }
 
 int engineMain(int argc, char** argv) {
-  // Step 1. Defaults for a run: no setboard search, default table sizes.
+  // Step 1. Defaults for a run: no setboard search, default table sizes. Interfaces send the
+  // interrupt signal at any time, also while the tables are still being cleared.
+  ignoreInterrupts();
   ProtocolState.setboardRun = 0;
   HashTable.hashMask = DEFAULT_HASH_MASK;
   ScoreTable.scoreEntries = DEFAULT_SCORE_ENTRIES;

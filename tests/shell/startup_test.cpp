@@ -1,7 +1,9 @@
 // The engine binary's command-line forms, its end, and its signal handling.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include "support/engine_process.h"
 
@@ -125,6 +127,22 @@ bool answersProbe(EngineProcess& engine) {
   engine.writeLine("ponder e2e4");
   engine.writeLine("hint");
   return engine.waitForLineStartingWith("Hint: e2e4").has_value();
+}
+
+// XBoard interrupts a protocol-1 engine right after starting it; the largest tables take a
+// while to clear, and the engine must not die of an interrupt that arrives meanwhile.
+TEST(StartupSignalTest, InterruptDuringStartUpIsIgnored) {
+  TempDir dir;
+  IniOptions options;
+  options.hashMegabytes = 384;
+  writeIni(dir, options);
+  EngineProcess engine(dir.path());
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  engine.sendSignal(SIGINT);
+  engine.writeLine("quit");
+  const ExitResult exit = engine.waitForExit(60.0);
+  EXPECT_TRUE(exit.exited) << "ended by signal " << exit.signal;
+  EXPECT_EQ(exit.status, 0);
 }
 
 TEST_F(CommandLineTest, InterruptIsIgnoredAndOneTerminationSignalIsSwallowed) {
