@@ -5,7 +5,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build debug sanitize run test test-release test-sanitize test-slow bench perft clean
+.PHONY: all build debug sanitize run test test-release test-sanitize test-slow soak bench perft clean
 
 all: build
 
@@ -37,6 +37,18 @@ test-sanitize: sanitize
 # Long checks: deep perft and long self-play (label "slow").
 test-slow: build
 	cd build/release && ctest --output-on-failure -L slow
+
+# The soak: GAMES self-play games of the sanitizer build at a fast clock with a restless
+# interface, shared out over SOAK_JOBS runs at once (game K always draws the same numbers, so the
+# split does not change the games). Logs in build/soak/; SOAK_FLAGS passes more options, e.g.
+# "--base 2 --max-plies 160".
+GAMES ?= 100
+SOAK_JOBS ?= 1
+SOAK_SEED ?= 1
+SOAK_FLAGS ?=
+soak: sanitize
+	cmake --build build/sanitize -j $(JOBS) --target vostrel_soak
+	scripts/soak.sh build/sanitize/tests/vostrel_soak build/soak $(GAMES) $(SOAK_JOBS) $(SOAK_SEED) $(SOAK_FLAGS)
 
 bench: build
 	build/release/vostrel bench
