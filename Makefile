@@ -40,15 +40,17 @@ test-slow: build
 
 # The soak: GAMES self-play games of the sanitizer build at a fast clock with a restless
 # interface, shared out over SOAK_JOBS runs at once (game K always draws the same numbers, so the
-# split does not change the games). Logs in build/soak/; SOAK_FLAGS passes more options, e.g.
+# split does not change the games). Its own sanitizer build in build/soak, so that other builds
+# cannot replace the binary under a running soak; logs in build/soak/logs; SOAK_FLAGS passes more options, e.g.
 # "--base 2 --max-plies 160".
 GAMES ?= 100
 SOAK_JOBS ?= 1
 SOAK_SEED ?= 1
 SOAK_FLAGS ?=
-soak: sanitize
-	cmake --build build/sanitize -j $(JOBS) --target vostrel_soak
-	scripts/soak.sh build/sanitize/tests/vostrel_soak build/soak $(GAMES) $(SOAK_JOBS) $(SOAK_SEED) $(SOAK_FLAGS)
+soak:
+	cmake -S . -B build/soak -DCMAKE_BUILD_TYPE=Debug -DVOSTREL_SANITIZE=ON
+	cmake --build build/soak -j $(JOBS) --target vostrel vostrel_soak
+	scripts/soak.sh build/soak/tests/vostrel_soak build/soak/logs $(GAMES) $(SOAK_JOBS) $(SOAK_SEED) $(SOAK_FLAGS)
 
 bench: build
 	build/release/vostrel bench
