@@ -5,7 +5,7 @@
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build debug sanitize run test test-release test-sanitize test-slow soak bench perft clean
+.PHONY: all build debug sanitize run test test-release test-sanitize test-slow soak fuzz bench perft clean
 
 all: build
 
@@ -51,6 +51,14 @@ soak:
 	cmake -S . -B build/soak -DCMAKE_BUILD_TYPE=Debug -DVOSTREL_SANITIZE=ON
 	cmake --build build/soak -j $(JOBS) --target vostrel vostrel_soak
 	scripts/soak.sh build/soak/tests/vostrel_soak build/soak/logs $(GAMES) $(SOAK_JOBS) $(SOAK_SEED) $(SOAK_FLAGS)
+
+# Fuzzing: the libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer) built in
+# build/fuzz and run FUZZ_SECONDS each, FUZZ_JOBS at a time; FUZZ_TARGETS picks some of them.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
+FUZZ_TARGETS ?=
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_TARGETS)
 
 bench: build
 	build/release/vostrel bench
