@@ -11,7 +11,7 @@
 #include "board/makemove.h"
 #include "board/movegen.h"
 #include "config/settings.h"
-#include "eval/evalstate.h"
+#include "eval/evalcontext.h"
 #include "fuzz_support.h"
 #include "game/book.h"
 #include "search/searchstate.h"

@@ -6,7 +6,7 @@
 
 #include "board/board.h"
 #include "config/settings.h"
-#include "eval/evalstate.h"
+#include "eval/evalcontext.h"
 #include "fuzz_support.h"
 #include "game/learning.h"
 #include "search/hashtable.h"

@@ -9,8 +9,9 @@ seconds=$1
 jobs=$2
 shift 2
 targets=${*:-setup ini pgn book learning commands}
-build=build/fuzz
-data=tests/data
+# Absolute paths: the targets work in scratch folders of their own.
+build=$(pwd)/build/fuzz
+data=$(pwd)/tests/data
 
 # Step 1. clang with the libFuzzer runtime.
 probe() {
@@ -39,9 +40,9 @@ for epd in "$data"/*.epd; do
   awk -F';' -v dir="$seeds/setup" -v name="$name" '{ sub(/ +$/, "", $1); file = dir "/" name "-" NR; printf "%s", $1 > file; close(file) }' "$epd"
 done
 # The ini file and two changed copies.
-cp data/vostrel.ini "$seeds/ini/default"
-sed 's/=16$/=384/; s/=ON$/=OFF/' data/vostrel.ini > "$seeds/ini/changed"
-head -8 data/vostrel.ini > "$seeds/ini/short"
+cp "$data/../../data/vostrel.ini" "$seeds/ini/default"
+sed 's/=16$/=384/; s/=ON$/=OFF/' "$data/../../data/vostrel.ini" > "$seeds/ini/changed"
+head -8 "$data/../../data/vostrel.ini" > "$seeds/ini/short"
 # PGN: every file whole and every game alone.
 for pgn in "$data"/*.pgn; do
   name=$(basename "$pgn" .pgn)
@@ -52,7 +53,7 @@ done
 # target on one file leaves VSbook.ind and VSbook.dat in its working folder).
 bookdir=$(mktemp -d)
 cat "$data"/*.pgn > "$bookdir/games.pgn"
-(cd "$bookdir" && TMPDIR="$bookdir" "$OLDPWD/$build/fuzz_pgn" games.pgn > /dev/null 2>&1 || true)
+(cd "$bookdir" && TMPDIR="$bookdir" "$build/fuzz_pgn" games.pgn > /dev/null 2>&1 || true)
 index=$(find "$bookdir" -name VSbook.ind | head -1)
 if [ -n "$index" ]; then
   size=$(wc -c < "$index")
@@ -75,7 +76,9 @@ for seed in fuzz/seeds/commands/*; do
   { printf '\007'; cat "$seed"; } > "$seeds/commands/$name-pieces"
 done
 
-# Step 4. The runs, JOBS at a time.
+# Step 4. The runs, JOBS at a time. The targets write their files in scratch folders under
+# TMPDIR: a memory file system if there is one, since truncating files on disk is slow.
+if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 logs=$build/logs
 mkdir -p "$logs"
 run() {
