@@ -1,11 +1,18 @@
 # Everyday commands. `make run` builds the engine and starts it in build/run, a working folder
-# that holds a default vostrel.ini; `make test` builds and runs every fast test, in the Release
-# build and again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# that holds a default vostrel.ini and the default opening book; `make test` builds and runs every
+# fast test, in the Release build and again under AddressSanitizer + UndefinedBehaviorSanitizer.
+# `make install PREFIX=...` installs the engine and its launcher; `make book` rebuilds the
+# default opening book in data/ from its sources.
 
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CTEST_FLAGS ?= --output-on-failure -j $(JOBS)
 
-.PHONY: all build debug sanitize run test test-release test-sanitize test-slow soak fuzz bench perft clean
+PREFIX ?= /usr/local
+# Sources of the default book: Debian's gnuchess-book (a Polyglot book) and a folder of PGN games.
+POLYGLOT_BOOK ?= /usr/share/games/gnuchess/book.bin
+BOOK_PGN_DIR ?= ../shared/testdata/pgn
+
+.PHONY: all build debug sanitize run test test-release test-sanitize test-slow soak fuzz bench perft install book clean windows test-windows
 
 all: build
 
@@ -24,6 +31,7 @@ sanitize:
 run: build
 	mkdir -p build/run
 	test -f build/run/vostrel.ini || cp data/vostrel.ini build/run/vostrel.ini
+	cp -u data/VSbook.ind data/VSbook.dat build/run/
 	cd build/run && ../release/vostrel
 
 test: test-release test-sanitize
@@ -65,6 +73,29 @@ bench: build
 
 perft: build
 	build/release/vostrel perft 6
+
+install: build
+	cmake --install build/release --prefix "$(PREFIX)"
+
+book: build
+	test -f $(POLYGLOT_BOOK) || apt-get install -y gnuchess-book || sudo apt-get install -y gnuchess-book
+	test -d $(BOOK_PGN_DIR) || { echo "no PGN folder $(BOOK_PGN_DIR) (set BOOK_PGN_DIR)"; exit 1; }
+	cd data && ../build/release/vostrel makebook --polyglot $(POLYGLOT_BOOK) $(abspath $(sort $(wildcard $(BOOK_PGN_DIR)/*.pgn))) > ../build/book.log
+	tail -n 6 build/book.log
+	ls -l data/VSbook.ind data/VSbook.dat
+
+# Windows executables, cross-compiled with mingw-w64 and linked statically:
+# build/windows64/vostrel.exe and build/windows32/vostrel.exe.
+windows:
+	cmake -S . -B build/windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+	cmake --build build/windows64 -j $(JOBS)
+	cmake -S . -B build/windows32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
+	cmake --build build/windows32 -j $(JOBS)
+
+# The Windows builds under wine (installed if missing): platform checks, perft, bench and
+# protocol sessions through pipes. Not part of `make test`: wine makes it slow.
+test-windows: build windows
+	tests/windows/run.sh
 
 clean:
 	rm -rf build

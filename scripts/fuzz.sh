@@ -8,7 +8,7 @@ set -eu
 seconds=$1
 jobs=$2
 shift 2
-targets=${*:-setup ini pgn book learning commands}
+targets=${*:-setup ini pgn book learning commands polyglot}
 # Absolute paths: the targets work in scratch folders of their own.
 build=$(pwd)/build/fuzz
 data=$(pwd)/tests/data
@@ -33,7 +33,7 @@ cmake --build "$build" -j "$jobs"
 # Step 3. Seed corpora from the tests' data.
 seeds=$build/seeds
 rm -rf "$seeds"
-for target in setup ini pgn book learning commands; do mkdir -p "$seeds/$target" "$build/corpus/$target"; done
+for target in setup ini pgn book learning commands polyglot; do mkdir -p "$seeds/$target" "$build/corpus/$target"; done
 # Positions: the FEN part of the EPD lines.
 for epd in "$data"/*.epd; do
   name=$(basename "$epd" .epd)
@@ -68,6 +68,8 @@ printf '\001\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000' > "$se
 { printf '\003\000\000\000\000\000\000\000\000\000\000\000\000\000\000\000'
   printf '\021\042\063\104\125\146\167\010\031\000\001\006\000\000\034\003'
   printf '\001\002\003\004\005\006\007\010\347\377\001\007\001\000\064\014'; } > "$seeds/learning/records"
+# Polyglot: a small sound book written by the target itself.
+VOSTREL_POLYGLOT_SEED="$seeds/polyglot/start" "$build/fuzz_polyglot" -runs=0 > /dev/null 2>&1 || true
 # Command streams: each seed file with a leading 0 (read in pieces as large as the engine asks
 # for) and with a leading 7 (pieces of seven bytes).
 for seed in fuzz/seeds/commands/*; do

@@ -17,6 +17,10 @@ void setPieceValues(bool knowledgeOff) {
   for (int p = 0; p < 7; p++) Board.captureValue[p] = captureValues[p];
 }
 
+void setSideToMove(int side) { Board.sideToMove = static_cast<int8_t>(side); }
+
+void forgetLastTo() { Board.lastTo = -1; }
+
 void placeInitialPieces() {
   std::memcpy(Board.pieceAt, BoardTables.initialPieceAt, sizeof Board.pieceAt);
   std::memcpy(Board.colorAt, BoardTables.initialColorAt, sizeof Board.colorAt);

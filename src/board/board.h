@@ -4,8 +4,8 @@
 #include <cstdint>
 #include "board/types.h"
 
-// The current position. Changed only by makeMove/unmakeMove and by position setup followed by
-// recomputeBoardState. Widths are fixed: the game record and the hash tables copy several fields.
+// The current position. Changed only by the board's own files: makeMove/unmakeMove, the null
+// move, position setup followed by recomputeBoardState, and the setters below. Widths are fixed: the game record and the hash tables copy several fields.
 struct BoardData {
   int8_t pieceAt[64];            // piece code on the square, 0 if empty
   int8_t colorAt[64];            // colour of the piece on the square, EMPTY (2) if empty
@@ -48,6 +48,11 @@ void setPieceValues(bool knowledgeOff);
 
 // Puts the initial position's pieceAt/colorAt on the board (no other field).
 void placeInitialPieces();
+
+// The side whose turn it is.
+void setSideToMove(int side);
+// No latest to-square: nothing has been moved in the line under search yet.
+void forgetLastTo();
 
 // Rebuilds every derived field (lists, counts, material, pawn data, keys) from pieceAt/colorAt.
 // The caller sets sideToMove, epSquare, gameCount, lastIrreversible, squareMoves and castled.

@@ -283,6 +283,7 @@ void makeMove(int side, const Move& move) {
     makePromotion(side, f, t, flags, record);
   }
   assert(Board.pieceAt[Board.pieceList[side][0]] == KING);
+  assert(boardIsOk());
 }
 
 void unmakeMove(int side, const Move& move) {
@@ -307,6 +308,36 @@ void unmakeMove(int side, const Move& move) {
   Board.pawnHashKey = record.pawnHashKey;
   Board.epSquare = record.epSquare;
   Board.gameCount -= 1;
+  assert(boardIsOk());
+}
+
+void makeNullMove() {
+  assert(Board.gameCount + 1 < GAME_HISTORY_SIZE);
+  Board.gameCount += 1;
+  GameRecord& r = GameHistory[Board.gameCount];
+  r = GameRecord{};
+  r.capturedColor = EMPTY;
+  r.lastIrreversible = Board.lastIrreversible;
+  r.hashKey = Board.hashKey;
+  r.hashLock = Board.hashLock;
+  r.pawnHashKey = Board.pawnHashKey;
+  r.epSquare = Board.epSquare;
+  Board.epSquare = -1;
+  Board.lastIrreversible = Board.gameCount;
+  Board.lastTo = -1;
+  assert(boardIsOk());
+}
+
+void unmakeNullMove(int8_t lastTo) {
+  const GameRecord& r = GameHistory[Board.gameCount];
+  Board.hashKey = r.hashKey;
+  Board.hashLock = r.hashLock;
+  Board.pawnHashKey = r.pawnHashKey;
+  Board.epSquare = r.epSquare;
+  Board.lastIrreversible = r.lastIrreversible;
+  Board.gameCount -= 1;
+  Board.lastTo = lastTo;
+  assert(boardIsOk());
 }
 
 namespace {

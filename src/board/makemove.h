@@ -62,6 +62,12 @@ void updatePawnList(int side, int square, int mode);
 void makeMove(int side, const Move& move);
 void unmakeMove(int side, const Move& move);
 
+// The null move passes the turn: a GameHistory record without a move, no en-passant square and
+// no last to-square. unmakeNullMove restores the keys and marks from that record and puts back
+// the last to-square the caller kept.
+void makeNullMove();
+void unmakeNullMove(int8_t lastTo);
+
 constexpr int CASTLE_TEST = 0;
 constexpr int CASTLE_MAKE = 1;
 constexpr int CASTLE_UNMAKE = 2;

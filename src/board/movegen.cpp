@@ -268,13 +268,3 @@ void clearMoveStack() {
   std::memset(MoveStack.moveStack, 0, sizeof MoveStack.moveStack);
   std::memset(MoveStack.plyStart, 0, sizeof MoveStack.plyStart);
 }
-
-void clearOrderingInputs() {
-  Ordering.ply = 1;
-  Ordering.hashMove = 0;
-  std::memset(Ordering.bestAtPly, 0, sizeof Ordering.bestAtPly);
-  std::memset(Ordering.killer1, 0, sizeof Ordering.killer1);
-  std::memset(Ordering.killer2, 0, sizeof Ordering.killer2);
-  std::memset(Ordering.history, 0, sizeof Ordering.history);
-  MoveStack.plyStart[1] = 0;
-}

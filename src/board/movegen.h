@@ -25,6 +25,3 @@ void pickBest(int first, int last);           // swaps the best-scored entry of 
 
 // Clears the whole stack and the segment starts (new game).
 void clearMoveStack();
-
-// Ply 1 at the stack's start, and no hash move, best move, killers or history to order by.
-void clearOrderingInputs();

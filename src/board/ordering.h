@@ -16,3 +16,8 @@ struct OrderingData {
   int16_t history[2][HISTORY_SIZE];   // [side][moveCode]
 };
 extern OrderingData Ordering;
+
+// No best move per ply, no killers, every history entry at historyStart.
+void clearKillersAndHistory(int16_t historyStart);
+// Ply 1 at the stack's start, and no hash move, best move, killers or history to order by.
+void clearOrderingInputs();

@@ -1,6 +1,7 @@
 // Position setup from a position text: "setboard <placement> <side> [<castling> [<en passant> ...]]".
 #include "board/setup.h"
 
+#include <cassert>
 #include <cstring>
 
 #include "board/board.h"
@@ -111,5 +112,19 @@ int setupPosition(const char* text) {
   for (int r = 0; r < 4; r++) Board.squareMoves[rookSquares[r]] = pos.rightGranted[r] ? 0 : 1;
   Board.epSquare = pos.epSquare;
   recomputeBoardState();
+  assert(boardIsOk());
   return 1;
+}
+
+void setupInitialPosition() {
+  // epSquare 0 also reads as "none".
+  Board.epSquare = 0;
+  Board.gameCount = 0;
+  Board.lastIrreversible = 0;
+  Board.castled[WHITE] = Board.castled[BLACK] = 0;
+  Board.sideToMove = WHITE;
+  for (int16_t& count : Board.squareMoves) count = 0;
+  placeInitialPieces();
+  recomputeBoardState();
+  assert(boardIsOk());
 }

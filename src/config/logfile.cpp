@@ -1,4 +1,5 @@
 // The log file: one new "VOS_LOG.nnn" per run with logging on, never overwriting an older one.
+// Written as bytes, so its lines end with "\n" on every platform.
 #include "config/logfile.h"
 
 #include <cstdarg>
@@ -22,12 +23,12 @@ int openLogFile() {
   char name[LOG_NAME_SIZE];
   for (int number = FIRST_LOG_NUMBER; number <= LAST_LOG_NUMBER; ++number) {
     std::snprintf(name, sizeof name, LOG_NAME_FORMAT, number);
-    FILE* existing = std::fopen(name, "r");
+    FILE* existing = std::fopen(name, "rb");
     if (existing != nullptr) {
       std::fclose(existing);
       continue;
     }
-    LogState.logFile = std::fopen(name, "w");
+    LogState.logFile = std::fopen(name, "wb");
     return LogState.logFile != nullptr ? 1 : 0;
   }
   EngineSettings.logEnabled = 0;

@@ -1,7 +1,9 @@
 // "vostrel.ini": reading and checking the eight setting lines, and writing the default file.
 //
 // Only the order of the lines counts: the words before the "=" are never examined, and each
-// value test looks at the line from its "=" on (the "=" included), case-sensitively.
+// value test looks at the line from its "=" on (the "=" included), case-sensitively. The file is
+// read and written as bytes on every platform, so it is the same file everywhere; lines that an
+// editor has ended with "\r\n" still read, the carriage return only trailing the value.
 #include "config/settings.h"
 
 #include <cstdio>
@@ -133,7 +135,7 @@ bool readSettingLines(FILE* file) {
 }  // namespace
 
 int readConfigFile() {
-  FILE* file = std::fopen(CONFIG_FILE_NAME, "r");
+  FILE* file = std::fopen(CONFIG_FILE_NAME, "rb");
   const bool valid = file != nullptr && readSettingLines(file);
   if (file != nullptr) std::fclose(file);
   if (valid) return 1;
@@ -148,7 +150,7 @@ int readConfigFile() {
 }
 
 int writeDefaultConfigFile() {
-  FILE* file = std::fopen(CONFIG_FILE_NAME, "w");
+  FILE* file = std::fopen(CONFIG_FILE_NAME, "wb");
   if (file == nullptr) return 0;
   for (const char* text : DEFAULT_CONFIG_LINES) std::fprintf(file, "%s\n", text);
   const bool written = std::ferror(file) == 0;

@@ -12,3 +12,6 @@ struct EvalContextData {
   int16_t materialBalance[MAX_PLY];
 };
 extern EvalContextData EvalContext;
+
+// A new game: White at the root, no iteration under way.
+void resetEvalContext();

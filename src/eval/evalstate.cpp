@@ -13,3 +13,5 @@ EvalData makeInitialEvalState() {
 }  // namespace
 
 EvalData EvalState = makeInitialEvalState();
+
+void forgetGamePhase() { EvalState.gamePhase = -1; }

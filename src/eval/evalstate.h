@@ -121,3 +121,6 @@ constexpr uint16_t PAWN_FREE_FILE = 0x0200;
 constexpr uint16_t PAWN_STOP_SINGLY_ATTACKED = 0x0400;
 constexpr uint16_t PAWN_DUO = 0x0800;
 constexpr uint16_t PAWN_STOP_OVERWHELMED = 0x1000;
+
+// A new game: the game phase is unknown until the next evaluation.
+void forgetGamePhase();

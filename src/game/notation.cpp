@@ -39,10 +39,6 @@ constexpr int CASTLING_KING_STEP = 2;  // the king's move when castling, in squa
 constexpr int FLAGS_LOW_BYTE = 0xFF;  // the flag bits a rendering depends on
 constexpr const char* SHORT_CASTLING = "o-o";
 
-// ---- hashAge on entered moves ----
-constexpr uint8_t HASH_AGE_LIMIT = 250;
-constexpr uint8_t HASH_AGE_HELD = 251;
-
 // ---- Thinking line ----
 constexpr int THINKING_LINE_SIZE = 640;      // 4 numbers and 49 moves of 6 characters fit
 constexpr int QUIET_DEPTH = 4;               // shallower lines are shown only for mate scores
@@ -178,8 +174,7 @@ int enterMove(char* text) {
   formatMove(move.from, move.to, 0);
   logMover(move.to);
   // Step 7. A move entered ages the hash tables.
-  const uint8_t age = HashTable.hashAge;
-  HashTable.hashAge = age >= HASH_AGE_LIMIT ? HASH_AGE_HELD : static_cast<uint8_t>(age + 1);
+  ageHashForEnteredMove();
   return 1;
 }
 

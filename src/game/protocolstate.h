@@ -17,3 +17,7 @@ struct ProtocolData {
   int8_t setboardRun;    // the single search of a command-line setboard run
 };
 extern ProtocolData ProtocolState;
+
+// A new game: not in force mode, no quit pending, the game not over, thinking lines posted, the
+// book allowed and no ponder move.
+void resetGameMarks();

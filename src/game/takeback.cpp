@@ -19,5 +19,5 @@ void takeBackMove() {
   if (TimeControl.clockRunning && TimeControl.movesPerPeriod > 1) TimeControl.movesToGo[mover] += 1;
   ProtocolState.gameOver = 0;
   EvalContext.searchDepth = 0;
-  Board.sideToMove ^= 1;
+  setSideToMove(Board.sideToMove ^ 1);
 }

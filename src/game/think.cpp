@@ -173,7 +173,7 @@ void resetThinkState(int side, int mode) {
   TimeControl.extraTime = 0;
   s.pondering = static_cast<int8_t>(mode == THINK_PONDER || ProtocolState.analyzing);
   EvalContext.rootSide = static_cast<int8_t>(side);
-  if (!s.pondering) Board.sideToMove = static_cast<int8_t>(side);
+  if (!s.pondering) setSideToMove(side);
   s.bestMoveStable = 1;
   s.legalRootMoves = 0;
   s.rootMovesSearched = 0;
@@ -619,7 +619,7 @@ void finishThink(RootContext& ctx) {
   if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
     protocol.gameOver = 1;
   } else if (play) {
-    Board.sideToMove = static_cast<int8_t>(EvalContext.rootSide ^ 1);
+    setSideToMove(EvalContext.rootSide ^ 1);
   }
   if (protocol.gameOver) protocol.ponderMove = 0;
 }
@@ -698,6 +698,7 @@ void clearThinkRecords() {
   SearchData& s = SearchState;
   s.stopSearch = 0;
   s.inputPending = 0;
+  s.pondering = 0;
   Ordering.nodes = 0;
   s.nextPoll = 0;
   std::memset(s.extensions, 0, sizeof s.extensions);
@@ -708,14 +709,11 @@ void clearThinkRecords() {
   std::memset(s.nullMoves, 0, sizeof s.nullMoves);
   std::memset(EvalContext.materialBalance, 0, sizeof EvalContext.materialBalance);
   std::memset(EvalContext.rootBonus, 0, sizeof EvalContext.rootBonus);
-  std::fill(&Ordering.history[0][0], &Ordering.history[0][0] + 2 * HISTORY_SIZE, HISTORY_START);
-  Board.lastTo = -1;
+  clearKillersAndHistory(HISTORY_START);
+  forgetLastTo();
   std::memset(s.pv, 0, sizeof s.pv);
   std::memset(s.pvFlags, 0, sizeof s.pvFlags);
   std::memset(s.pvLocks, 0, sizeof s.pvLocks);
-  std::memset(Ordering.killer1, 0, sizeof Ordering.killer1);
-  std::memset(Ordering.killer2, 0, sizeof Ordering.killer2);
-  std::memset(Ordering.bestAtPly, 0, sizeof Ordering.bestAtPly);
   clearBookCandidates();
   s.soundBookMove = 0;
   Ordering.ply = 1;

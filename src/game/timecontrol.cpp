@@ -321,7 +321,7 @@ void computeTimeBudget() {
   const int side = EvalContext.rootSide;
   const int opponent = side ^ 1;
   if (!SearchState.pondering) {
-    Board.sideToMove = static_cast<int8_t>(side);
+    setSideToMove(side);
     tc.TimeC[side] = tc.timeCmd;
     tc.TimeC[opponent] = tc.otimCmd;
   }
@@ -477,3 +477,81 @@ int32_t refreshElapsed() {
   TimeControl.elapsed = elapsed < 0 ? 0 : static_cast<int32_t>(elapsed);
   return TimeControl.elapsed;
 }
+
+void startGameClock() {
+  if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
+  TimeControl.elapsed = 0;
+  TimeControl.startTime = static_cast<int32_t>(calendarSeconds());
+}
+
+namespace {
+
+constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control counts with
+
+int32_t truncateTo32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+
+}  // namespace
+
+void setLevel(int16_t moves, int32_t minutes, int32_t seconds, int32_t increment) {
+  TimeControl.baseSeconds = seconds;
+  TimeControl.Bedienerzeit = increment;
+  TimeControl.baseMinutes = minutes;
+  if (moves == 0) {
+    TimeControl.movesPerPeriod = GAME_IN_MOVES;
+    TimeControl.timeMode = TIME_MODE_GAME;
+  } else if (moves == 1) {
+    TimeControl.movesPerPeriod = 1;
+    TimeControl.timeMode = TIME_MODE_ONE_MOVE;
+  } else if (moves >= 2) {
+    TimeControl.movesPerPeriod = moves;
+    TimeControl.timeMode = TIME_MODE_PERIOD;
+  }
+  startTimeControl();
+}
+
+void startTimeControl() {
+  if (TimeControl.timeMode == TIME_MODE_FIXED_DEPTH) {
+    TimeControl.clockRunning = 0;
+    TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+    TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 0;
+    TimeControl.timeCmd = TimeControl.otimCmd = 0;
+    return;
+  }
+  TimeControl.clockRunning = 1;
+  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = TimeControl.movesPerPeriod;
+  const int64_t seconds =
+      static_cast<int64_t>(TimeControl.baseMinutes) * SECONDS_PER_MINUTE + TimeControl.baseSeconds;
+  const int32_t budget = truncateTo32(seconds * CENTISECONDS_PER_SECOND);
+  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = budget;
+  TimeControl.timeCmd = TimeControl.otimCmd = budget;
+}
+
+void setFixedTimeControl(int32_t clock) {
+  TimeControl.timeMode = TIME_MODE_FIXED_TIME;
+  TimeControl.movesPerPeriod = 1;
+  TimeControl.clockRunning = 1;
+  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
+  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = clock;
+  TimeControl.elapsed = 0;
+}
+
+void setFixedTimePerMove(int32_t seconds) {
+  setFixedTimeControl(truncateTo32(seconds * CENTISECONDS_PER_SECOND));
+  keepSecondsPerMove(seconds);
+}
+
+void keepSecondsPerMove(int32_t seconds) {
+  TimeControl.baseSeconds = seconds;
+  TimeControl.Bedienerzeit = 0;
+}
+
+void setReportedClock(bool own, int32_t centiseconds) {
+  if (own)
+    TimeControl.timeCmd = centiseconds;
+  else
+    TimeControl.otimCmd = centiseconds;
+}
+
+void markClockRunning() { TimeControl.clockRunning = 1; }
+
+void setResponseTime(int32_t centiseconds) { TimeControl.Responsetime = centiseconds; }

@@ -44,6 +44,23 @@ extern TimeControlData TimeControl;
 
 // The settings of "sd DEPTH": iterations up to DEPTH + 2, no clock.
 void setFixedDepthControl(int64_t depth);
+// "level": `moves` per period (0 a whole game, 1 one move; below 0 the mode stays as it is), the
+// base time in minutes and seconds and the increment in seconds; then the clocks start afresh.
+void setLevel(int16_t moves, int32_t minutes, int32_t seconds, int32_t increment);
+// Both clocks at the base time and the moves to go at the period (none under a fixed depth).
+void startTimeControl();
+// A fixed time per move: mode 3 with one move per period, no moves to go, both clocks at `clock`
+// (centiseconds) and the think's elapsed time at 0.
+void setFixedTimeControl(int32_t clock);
+// The seconds per move kept for the budgets of the thinks to come, without increment.
+void keepSecondsPerMove(int32_t seconds);
+// "st SECONDS": a fixed time per move of that many seconds, kept as above.
+void setFixedTimePerMove(int32_t seconds);
+// "time" (own) or "otim": the clock reading the interface reports, in centiseconds.
+void setReportedClock(bool own, int32_t centiseconds);
+void markClockRunning();
+// The response time of the running think (a ponder hit lengthens it).
+void setResponseTime(int32_t centiseconds);
 
 // Start of every think (all modes): startTime from the tick count, elapsed 0.
 void startThinkClock();
@@ -59,6 +76,11 @@ int timeIsUp();
 // Elapsed centiseconds since the think started, never negative: stored in TimeControl.elapsed
 // and returned.
 int32_t refreshElapsed();
+
+constexpr int8_t MAX_DEPTH_LIMIT = 48;  // iterations allowed when no "sd" limits them
+// A new game: no depth limit unless one was set, nothing elapsed, the start time now (the think
+// driver replaces it by its own tick count).
+void startGameClock();
 // The first root move failed low: mark it for the clock when the position and depth are worth
 // extra time.
 void noteRootFailLow();

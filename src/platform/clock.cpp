@@ -2,10 +2,30 @@
 #include "platform/clock.h"
 
 #include <ctime>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
 constexpr uint64_t MILLISECONDS_PER_SECOND = 1000;
+
+#ifdef _WIN32
+// The performance counter: monotonic, finer than the 10-16 ms steps of the system tick, and
+// available on every Windows the engine runs on.
+uint64_t monotonicMilliseconds() {
+  static const uint64_t ticksPerSecond = [] {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<uint64_t>(frequency.QuadPart);
+  }();
+  LARGE_INTEGER now;
+  QueryPerformanceCounter(&now);
+  const uint64_t ticks = static_cast<uint64_t>(now.QuadPart);
+  // Whole seconds and the remainder apart, so that the product cannot overflow.
+  return ticks / ticksPerSecond * MILLISECONDS_PER_SECOND + ticks % ticksPerSecond * MILLISECONDS_PER_SECOND / ticksPerSecond;
+}
+#else
 constexpr uint64_t NANOSECONDS_PER_MILLISECOND = 1000000;
 
 uint64_t monotonicMilliseconds() {
@@ -14,6 +34,7 @@ uint64_t monotonicMilliseconds() {
   return static_cast<uint64_t>(now.tv_sec) * MILLISECONDS_PER_SECOND +
          static_cast<uint64_t>(now.tv_nsec) / NANOSECONDS_PER_MILLISECOND;
 }
+#endif
 
 // Taken when the program starts, so the 32-bit count runs from 0 and wraps only after 49.7 days of
 // running: a count taken since boot could wrap in the middle of a think on a machine that has been

@@ -1,14 +1,9 @@
 // Standard input at the operating-system level: the non-blocking "is anything waiting" test and
 // the raw read. Everything above this file sees only these two routines.
 //
-// POSIX: one poll() on descriptor 0 serves pipes, files and terminals alike. A Windows build
-// would keep the same contract here:
-//   - on the first call get the standard-input handle; if GetConsoleMode fails it is a pipe (or a
-//     file), otherwise a console: clear window and mouse events (mode bits 0x08 and 0x10) and
-//     flush the console events already queued;
-//   - pipe: PeekNamedPipe for the bytes available; a failed peek counts as waiting, so the next
-//     read meets the end of input (or reads the file);
-//   - console: GetNumberOfConsoleInputEvents, counted as waiting only above one event.
+// POSIX: one poll() on descriptor 0 serves pipes, files and terminals alike. The Windows build
+// keeps the same contract with the console and pipe functions (console_windows.cpp).
+#ifndef _WIN32
 #include "platform/console.h"
 
 #include <cerrno>
@@ -45,3 +40,5 @@ int readStandardInput(char* buffer, int size) {
   } while (count < 0 && errno == EINTR);
   return count < 0 ? -1 : static_cast<int>(count);
 }
+
+#endif  // !_WIN32

@@ -1,12 +1,26 @@
-// Redirection of the standard streams with the POSIX descriptor calls.
+// Redirection of the standard streams with the descriptor calls, which the Windows runtime
+// offers too (its pipe is made by _pipe and its null device is "NUL").
 #include "platform/quietio.h"
 
 #include <fcntl.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 
 namespace {
+
+#ifdef _WIN32
+constexpr unsigned PIPE_BYTES = 4096;
+constexpr const char* NULL_DEVICE = "NUL";
+int makePipe(int ends[2]) { return _pipe(ends, PIPE_BYTES, _O_BINARY); }
+#else
+constexpr const char* NULL_DEVICE = "/dev/null";
+int makePipe(int ends[2]) { return pipe(ends); }
+#endif
 
 constexpr int NO_DESCRIPTOR = -1;
 constexpr int PIPE_READ = 0;
@@ -30,8 +44,8 @@ int beginQuietIo() {
   if (saved.output != NO_DESCRIPTOR) return 1;
   std::fflush(stdout);
   int ends[2];
-  if (pipe(ends) != 0) return 0;
-  const int nowhere = open("/dev/null", O_WRONLY);
+  if (makePipe(ends) != 0) return 0;
+  const int nowhere = open(NULL_DEVICE, O_WRONLY);
   saved.input = dup(STDIN_FILENO);
   saved.output = dup(STDOUT_FILENO);
   const bool ready = nowhere != NO_DESCRIPTOR && saved.input != NO_DESCRIPTOR && saved.output != NO_DESCRIPTOR &&

@@ -15,6 +15,8 @@ namespace {
 constexpr uint8_t AGE_AFTER_CLEAR = 1;   // a cleared entry is older than any store of a think
 constexpr uint8_t AGE_WRAP_LIMIT = 250;  // above this the ages restart
 constexpr uint8_t AGE_RESTART = 1;
+constexpr uint8_t HASH_AGE_LIMIT = 250;  // an entered move raises the age up to this, then holds it
+constexpr uint8_t HASH_AGE_HELD = 251;
 
 // Replacement: a deeper entry of the current age survives; older, shallower or equal ones go.
 bool keepsEntry(const HashEntry& e, int depth) {
@@ -113,3 +115,10 @@ void ageHashTables() {
     HashTable.hashAge = AGE_RESTART;
   }
 }
+
+void ageHashForEnteredMove() {
+  const uint8_t age = HashTable.hashAge;
+  HashTable.hashAge = age >= HASH_AGE_LIMIT ? HASH_AGE_HELD : static_cast<uint8_t>(age + 1);
+}
+
+void resetHashAge() { HashTable.hashAge = 0; }

@@ -54,6 +54,8 @@ void storeNullMoveBound(int side, int score, int depth);
 void clearHashTables();
 void clearHashAges();                 // every entry's age = 0 (aging wrap, new game in fritz mode)
 void ageHashTables();                 // per think: raise hashAge, restart at 1 above 250
+void ageHashForEnteredMove();         // per entered move: raise hashAge, held at 251 from 250 on
+void resetHashAge();                  // new game: hashAge 0
 void readPvFromHash(int side, int d);
 
 // Sizes and allocates both hash tables and the ScoreTable from `megabytes`, retrying smaller

@@ -167,40 +167,21 @@ struct NullMoveUndo {
   int8_t lastTo;
 };
 
-// Passes the move: a GameHistory record without a move, no en-passant square, one ply deeper.
-NullMoveUndo makeNullMove() {
-  assert(Board.gameCount + 1 < GAME_HISTORY_SIZE);
+// Passes the move on the board (makeNullMove), one ply deeper.
+NullMoveUndo enterNullMove() {
   const NullMoveUndo undo{Ordering.hashMove, Board.lastTo};
   S.captureSquare[Ordering.ply] = 0;
-  Board.gameCount += 1;
-  GameRecord& r = GameHistory[Board.gameCount];
-  r = GameRecord{};
-  r.capturedColor = EMPTY;
-  r.lastIrreversible = Board.lastIrreversible;
-  r.hashKey = Board.hashKey;
-  r.hashLock = Board.hashLock;
-  r.pawnHashKey = Board.pawnHashKey;
-  r.epSquare = Board.epSquare;
-  Board.epSquare = -1;
-  Board.lastIrreversible = Board.gameCount;
-  Board.lastTo = -1;
+  makeNullMove();
   Ordering.nodes += 1;
   Ordering.ply += 1;
   S.nullMoves[Ordering.ply] += 1;
   return undo;
 }
 
-void unmakeNullMove(const NullMoveUndo& undo) {
+void leaveNullMove(const NullMoveUndo& undo) {
   S.nullMoves[Ordering.ply] -= 1;
   Ordering.ply -= 1;
-  const GameRecord& r = GameHistory[Board.gameCount];
-  Board.hashKey = r.hashKey;
-  Board.hashLock = r.hashLock;
-  Board.pawnHashKey = r.pawnHashKey;
-  Board.epSquare = r.epSquare;
-  Board.lastIrreversible = r.lastIrreversible;
-  Board.gameCount -= 1;
-  Board.lastTo = undo.lastTo;
+  unmakeNullMove(undo.lastTo);
   Ordering.hashMove = undo.hashMove;
 }
 
@@ -478,14 +459,14 @@ bool tryNullMove(Node& n, int* score) {
   // The node has no list yet: the null move's subtree must stack its lists right after the
   // parent's, not after whatever an earlier node of this ply left in plyStart[ply + 1].
   MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
-  const NullMoveUndo undo = makeNullMove();
+  const NullMoveUndo undo = enterNullMove();
   int v;
   if (r + 1 < n.depth) {
     v = -search(n.opp, n.depth - r - 1, -n.beta, -n.alpha, 1, n.cutFlag);
   } else {
     v = -quiesce(n.opp, 0, -n.beta, -n.alpha);
   }
-  unmakeNullMove(undo);
+  leaveNullMove(undo);
   if (S.stopSearch) {
     *score = 0;
     return true;
@@ -704,14 +685,14 @@ bool nullMoveShowsThreat(Node& n) {
   const int ply = Ordering.ply;
   const int t = std::max(rootFloorAt(ply) - THREAT_MARGIN, -MATE_RANGE);
   S.verifying = 1;
-  const NullMoveUndo undo = makeNullMove();
+  const NullMoveUndo undo = enterNullMove();
   int v;
   if (n.depth < THREAT_TEST_QUIESCE_DEPTH) {
     v = -quiesce(n.opp, 0, -1 - t, -t);
   } else {
     v = -search(n.opp, n.depth - PRESEARCH_REDUCTION, -1 - t, -t, 2, n.cutFlag);
   }
-  unmakeNullMove(undo);
+  leaveNullMove(undo);
   S.verifying = 0;
   if (S.stopSearch || v > t) return false;
   n.noNull = 1;

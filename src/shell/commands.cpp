@@ -34,7 +34,6 @@ constexpr const char* COMMAND_SEPARATORS = " ;";
 constexpr const char* MINUTES_SEPARATORS = " :";
 
 // ---- "level" move counts ----
-constexpr int16_t GAME_IN_MOVES = 50;  // the period length a whole-game control counts with
 
 // ---- "sd": iterations are counted from the pre-search, so depth N completes iteration N + 2 ----
 
@@ -64,7 +63,6 @@ bool startsWith(const char* line, const char* prefix) {
 bool isWord(const char* line, const char* word) { return std::strcmp(line, word) == 0; }
 
 // Keeps the low bits of a product the way the 32-bit fields store it.
-int32_t truncateTo32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
 
 void runThink(int side, int mode) {
   EvalContext.searchDepth = 0;
@@ -129,40 +127,28 @@ bool ponderExpectedMove() {
 
 // "level MPS BASE INC", BASE in minutes or minutes:seconds.
 void executeLevel(const char* line) {
-  TimeControl.baseSeconds = 0;
   const int words = tokenize(line, COMMAND_SEPARATORS);
   const int16_t moves = static_cast<int16_t>(parseNumber(argumentWord(1, words)));
-  TimeControl.Bedienerzeit = parseNumber(argumentWord(3, words));
+  const int32_t increment = parseNumber(argumentWord(3, words));
   char base[TOKEN_SIZE];
   std::strncpy(base, argumentWord(2, words), TOKEN_SIZE - 1);
   base[TOKEN_SIZE - 1] = '\0';
+  int32_t minutes = 0;
+  int32_t seconds = 0;
   if (std::strchr(base, ':') != nullptr) {
     const int parts = tokenize(base, MINUTES_SEPARATORS);
-    TimeControl.baseMinutes = parseNumber(argumentWord(0, parts));
-    TimeControl.baseSeconds = parseNumber(argumentWord(1, parts));
+    minutes = parseNumber(argumentWord(0, parts));
+    seconds = parseNumber(argumentWord(1, parts));
   } else {
-    TimeControl.baseMinutes = parseNumber(base);
+    minutes = parseNumber(base);
   }
-  if (moves == 0) {
-    TimeControl.movesPerPeriod = GAME_IN_MOVES;
-    TimeControl.timeMode = TIME_MODE_GAME;
-  } else if (moves == 1) {
-    TimeControl.movesPerPeriod = 1;
-    TimeControl.timeMode = TIME_MODE_ONE_MOVE;
-  } else if (moves >= 2) {
-    TimeControl.movesPerPeriod = moves;
-    TimeControl.timeMode = TIME_MODE_PERIOD;
-  }
-  startTimeControl();
+  setLevel(moves, minutes, seconds, increment);
 }
 
 // "st SECONDS": a fixed time per move.
 void executeFixedTime(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
-  const int32_t seconds = parseNumber(argumentWord(1, words));
-  setFixedTimeControl(truncateTo32(seconds * CENTISECONDS_PER_SECOND));
-  TimeControl.baseSeconds = seconds;
-  TimeControl.Bedienerzeit = 0;
+  setFixedTimePerMove(parseNumber(argumentWord(1, words)));
 }
 
 // "sd DEPTH": a fixed search depth, stored as the last iteration to complete.
@@ -175,11 +161,10 @@ void executeFixedDepth(const char* line) {
 void executeClock(const char* line, bool own) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
   const int32_t t = parseNumber(argumentWord(1, words));
+  setReportedClock(own, t);
   if (own) {
-    TimeControl.timeCmd = t;
     logRemainingTime("Vostrel", t, Board.sideToMove);
   } else {
-    TimeControl.otimCmd = t;
     logRemainingTime("opponent", t, Board.sideToMove ^ 1);
   }
 }
@@ -221,8 +206,8 @@ void executeHint() {
   sendLine("Hint: %s\n", Notation.coordText);
 }
 
-void setSideToMove(int side) {
-  Board.sideToMove = static_cast<int8_t>(side);
+void chooseSideToMove(int side) {
+  setSideToMove(side);
   ProtocolState.forceMode = 0;
   ProtocolState.analyzing = 0;
 }
@@ -231,7 +216,7 @@ void setSideToMove(int side) {
 After executeMove(char* line) {
   Ordering.ply = 1;
   if (!enterMove(line)) return After::tail;
-  Board.sideToMove ^= 1;
+  setSideToMove(Board.sideToMove ^ 1);
   if (ProtocolState.analyzing) return After::leave;
   if (!ProtocolState.forceMode) runThink(Board.sideToMove, THINK_MOVE);
   return After::leave;
@@ -335,11 +320,11 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "white")) {
-    setSideToMove(WHITE);
+    chooseSideToMove(WHITE);
     return After::tail;
   }
   if (isWord(line, "black")) {
-    setSideToMove(BLACK);
+    chooseSideToMove(BLACK);
     return After::tail;
   }
   // "undo" and "remove" without enough moves fall through to move entry like unknown words.
@@ -382,32 +367,6 @@ void logRemainingTime(const char* whose, int32_t t, int side) {
   } else {
     logPrintf("Remaining time (%s): %2ld:%2ld\n", whose, minutes, seconds);
   }
-}
-
-void startTimeControl() {
-  if (TimeControl.timeMode == TIME_MODE_FIXED_DEPTH) {
-    TimeControl.clockRunning = 0;
-    TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-    TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = 0;
-    TimeControl.timeCmd = TimeControl.otimCmd = 0;
-    return;
-  }
-  TimeControl.clockRunning = 1;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = TimeControl.movesPerPeriod;
-  const int64_t seconds =
-      static_cast<int64_t>(TimeControl.baseMinutes) * SECONDS_PER_MINUTE + TimeControl.baseSeconds;
-  const int32_t budget = truncateTo32(seconds * CENTISECONDS_PER_SECOND);
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = budget;
-  TimeControl.timeCmd = TimeControl.otimCmd = budget;
-}
-
-void setFixedTimeControl(int32_t clock) {
-  TimeControl.timeMode = TIME_MODE_FIXED_TIME;
-  TimeControl.movesPerPeriod = 1;
-  TimeControl.clockRunning = 1;
-  TimeControl.movesToGo[WHITE] = TimeControl.movesToGo[BLACK] = 0;
-  TimeControl.TimeC[WHITE] = TimeControl.TimeC[BLACK] = clock;
-  TimeControl.elapsed = 0;
 }
 
 void processCommands() {

@@ -97,24 +97,16 @@ bool readWords(LineWords& words) {
 
 // ---- Settings that do not disturb the search ----
 
-// "st SECONDS", with the seconds kept for the budgets of the thinks to come.
-void setFixedTimePerMove(int32_t seconds) {
-  setFixedTimeControl(static_cast<int32_t>(static_cast<uint32_t>(seconds * CENTISECONDS_PER_SECOND)));
-  TimeControl.baseSeconds = seconds;
-  TimeControl.Bedienerzeit = 0;
-}
-
 // "time CS" or "otim CS": the clock the interface reports, with the side of the running search.
 void setClockReading(bool own, int32_t t) {
   const int side = own ? EvalContext.rootSide : EvalContext.rootSide ^ 1;
+  setReportedClock(own, t);
   if (own) {
-    TimeControl.timeCmd = t;
     logRemainingTime("Vostrel", t, side);
   } else {
-    TimeControl.otimCmd = t;
     logRemainingTime("opponent", t, side);
   }
-  if (ProtocolState.fritzMode) TimeControl.clockRunning = 1;
+  if (ProtocolState.fritzMode) markClockRunning();
 }
 
 // "." in analysis: one "stat01:" line with the progress of the running iteration.
@@ -146,7 +138,7 @@ void acceptPonderHit(const char* word) {
     if (target > HIT_MEDIUM_LIMIT) target += HIT_BONUS_STEP;
     target += HIT_BONUS_STEP;
   }
-  TimeControl.Responsetime = target;
+  setResponseTime(target);
   keepWithinClock();
 
   // The expected move stands on the board, so its mover owns the to-square.

@@ -53,7 +53,6 @@ constexpr int LOG_FILE_FAILED = 0;   // openLogFile: creating the first free nam
 
 // ---- Start values of the settings and the time control ----
 constexpr int8_t START_SELECTIVITY = 2;
-constexpr int8_t MAX_DEPTH_LIMIT = 48;
 constexpr int32_t START_SECONDS_PER_MOVE = 5;
 constexpr int32_t START_CLOCK = 5;  // recomputed by the think driver before use
 constexpr int32_t SETBOARD_CLOCK = 999999900;  // overwritten by the budget before it is used
@@ -111,8 +110,7 @@ int readCheckedSizes(char** argv) {
 // The defaults of a fresh engine: "st 5" in effect until a time command arrives.
 void setStartTimeControl() {
   setFixedTimeControl(START_CLOCK);
-  TimeControl.baseSeconds = START_SECONDS_PER_MOVE;
-  TimeControl.Bedienerzeit = 0;
+  keepSecondsPerMove(START_SECONDS_PER_MOVE);
 }
 
 // The single search of a command-line position. A refused position is not searched.
@@ -203,49 +201,27 @@ int initEngine() {
   return INIT_OK;
 }
 
+// Every record's owner resets its own part of the game.
 void newGame() {
-  // Step 1. The game phase is unknown until the first evaluation.
-  EvalState.gamePhase = PHASE_UNKNOWN;
-  Board.epSquare = -1;
-  // Step 2. Hash age, protocol flags and the root side of a new game.
-  HashTable.hashAge = 0;
-  ProtocolState.forceMode = 0;
-  ProtocolState.quitRequested = 0;
-  ProtocolState.gameOver = 0;
-  ProtocolState.postThinking = 1;
-  ProtocolState.bookAllowed = 1;
-  SearchState.pondering = 0;
-  EvalContext.rootSide = WHITE;
-  // Step 3. Reseed the random numbers.
+  // Step 1. Evaluation: the game phase unknown, White at the root, no iteration under way.
+  forgetGamePhase();
+  resetEvalContext();
+  // Step 2. Hash age and the game marks the interface steers.
+  resetHashAge();
+  resetGameMarks();
+  // Step 3. A fresh seed for the random choices.
   std::srand(static_cast<unsigned>(calendarSeconds()));
-  // Step 4. Piece values for the style in force.
+  // Step 4. Piece values for the chosen style.
   setPieceValues((EngineSettings.styleFlags & STYLE_KNOWLEDGE_OFF) != 0);
-  // Step 5. The think driver's records.
+  // Step 5. The think driver's records, the node count and the move-ordering state.
   clearThinkRecords();
-  // Step 6. epSquare 0 also reads as "none".
-  Board.epSquare = 0;
-  Ordering.nodes = 0;
-  // Step 7. A depth limit of 0 is raised to the largest.
-  if (TimeControl.depthLimit == 0) TimeControl.depthLimit = MAX_DEPTH_LIMIT;
-  // Step 8. The game record starts empty, White to move, no side castled.
-  EvalContext.searchDepth = 0;
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  ProtocolState.ponderMove = 0;
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
-  Board.sideToMove = WHITE;
-  // Step 9. Empty move stack.
+  // Step 6. Empty move stack, then cleared (or, in fritz mode, aged) position tables.
   clearMoveStack();
-  // Step 10. Position tables for a new game.
   resetPositionTables();
-  // Step 11. Every castling right present.
-  for (int16_t& count : Board.squareMoves) count = 0;
-  // Step 12. The initial position.
-  placeInitialPieces();
-  recomputeBoardState();
-  // Step 13. The think driver replaces startTime by its own tick count.
-  TimeControl.elapsed = 0;
-  TimeControl.startTime = static_cast<int32_t>(calendarSeconds());
+  // Step 7. The initial position.
+  setupInitialPosition();
+  // Step 8. The clock of the new game.
+  startGameClock();
 }
 
 void freeTables() {

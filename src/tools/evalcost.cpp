@@ -35,7 +35,7 @@ ScoreEntry costScoreEntries[COST_SCORE_ENTRIES];
 bool setUpRoot(const char* fen) {
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
-  Board.lastTo = -1;
+  forgetLastTo();
   std::memset(Board.castled, 0, sizeof Board.castled);
   std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
   if (!setupPosition((std::string("setboard ") + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;

@@ -44,7 +44,7 @@ ScoreEntry traceScoreEntries[TRACE_SCORE_ENTRIES];
 void resetGameFields() {
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
-  Board.lastTo = -1;
+  forgetLastTo();
   std::memset(Board.castled, 0, sizeof Board.castled);
   std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
 }

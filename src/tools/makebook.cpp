@@ -18,9 +18,10 @@
 #include "search/searchstate.h"
 #include "tools/pgn.h"
 #include "tools/san.h"
+#include "tools/polyglot.h"
 
 constexpr int16_t LARGEST_RATING = INT16_MAX;
-constexpr const char* MAKEBOOK_USAGE = "usage: vostrel makebook [--max-ply N] [--min-games N] FILE.pgn...\n";
+constexpr const char* MAKEBOOK_USAGE = "usage: vostrel makebook [--max-ply N] [--min-games N] [--polyglot FILE.bin]... [FILE.pgn...]\n";
 
 namespace {
 
@@ -50,12 +51,12 @@ struct BookLine {
 // ---- Playing a game -----------------------------------------------------------------------------
 
 // The board as a new game leaves it.
-static void startBookGame() {
-  Board.sideToMove = WHITE;
+void startBookGame() {
+  setSideToMove(WHITE);
   Board.epSquare = 0;
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
-  Board.lastTo = -1;
+  forgetLastTo();
   Board.castled[WHITE] = Board.castled[BLACK] = 0;
   std::memset(Board.squareMoves, 0, sizeof(Board.squareMoves));
   placeInitialPieces();
@@ -86,7 +87,7 @@ static std::string playGame(const PgnGame& game, int maxPly, std::vector<uint64_
     if (status != SAN_FOUND)
       return std::string(sanProblem(status)) + " move \"" + game.moves[i] + "\" at ply " + std::to_string(i + 1);
     makeMove(side, move);
-    Board.sideToMove = static_cast<int8_t>(side ^ 1);
+    setSideToMove(side ^ 1);
     uint64_t id = positionId(Board.hashLock, Board.sideToMove);
     if (std::find(positions->begin(), positions->end(), id) == positions->end()) positions->push_back(id);
   }
@@ -108,7 +109,7 @@ static void countGame(const PgnGame& game, const std::vector<uint64_t>& position
 
 // ---- Reading the files --------------------------------------------------------------------------------
 
-static int readWholeFile(const std::string& name, std::string* text) {
+int readWholeFile(const std::string& name, std::string* text) {
   FILE* file = std::fopen(name.c_str(), "rb");
   if (file == nullptr) return 0;
   text->clear();
@@ -136,6 +137,27 @@ static void readGamesOfFile(const std::string& name, std::string text, const Mak
     }
     countGame(game, positions, map);
   }
+}
+
+// ---- Polyglot books -----------------------------------------------------------------------------------
+
+// A Polyglot book's positions replace what the PGN games say about them: where a book has a say,
+// its weights decide. Its games are all drawn between players of the default rating, so that
+// sibling moves differ only in their number of games and the book choice plays them in
+// proportion to the weights.
+static int addPolyglotBooks(const MakebookOptions& options, PositionMap* map) {
+  std::vector<PolyglotPosition> positions;
+  for (const std::string& name : options.polyglotFiles) {
+    if (addPolyglotBook(name, options.maxPly, &positions) != 0) return 0;
+  }
+  PositionMap books;
+  for (const PolyglotPosition& p : positions) {
+    PositionStats& s = books[positionId(p.lock, p.side)];
+    s.draws = static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(s.draws) + p.games, UINT32_MAX));
+    s.whiteEloSum = s.blackEloSum = static_cast<int64_t>(s.draws) * DEFAULT_BOOK_ELO;
+  }
+  for (const auto& entry : books) (*map)[entry.first] = entry.second;
+  return 1;
 }
 
 // ---- Writing the book -----------------------------------------------------------------------------------
@@ -203,6 +225,7 @@ int buildBook(const std::vector<std::string>& files, const MakebookOptions& opti
     }
     readGamesOfFile(name, std::move(text), options, &map, report);
   }
+  if (!addPolyglotBooks(options, &map)) return 1;
   std::vector<BookLine> lines = selectBookLines(map, options.minGames, report);
   if (!writeBookFiles(lines)) {
     std::fprintf(stderr, "makebook: cannot write %s and %s\n", BOOK_INDEX_FILE_NAME, BOOK_DATA_FILE_NAME);
@@ -229,7 +252,13 @@ int runMakebookCommand(int argc, char** argv) {
   for (int i = 2; i < argc; i++) {
     int isMaxPly = std::strcmp(argv[i], "--max-ply") == 0;
     int isMinGames = std::strcmp(argv[i], "--min-games") == 0;
-    if (isMaxPly || isMinGames) {
+    if (std::strcmp(argv[i], "--polyglot") == 0) {
+      if (i + 1 >= argc) {
+        std::fprintf(stderr, "makebook: --polyglot needs a file\n");
+        return 2;
+      }
+      options.polyglotFiles.push_back(argv[++i]);
+    } else if (isMaxPly || isMinGames) {
       int ok = i + 1 < argc && (isMaxPly ? readCount(argv[i + 1], 1, LARGEST_BOOK_MAX_PLY, &options.maxPly)
                                          : readCount(argv[i + 1], 1, INT32_MAX, &options.minGames));
       if (!ok) {
@@ -245,7 +274,7 @@ int runMakebookCommand(int argc, char** argv) {
       files.push_back(argv[i]);
     }
   }
-  if (files.empty()) {
+  if (files.empty() && options.polyglotFiles.empty()) {
     std::fprintf(stderr, "%s", MAKEBOOK_USAGE);
     return 2;
   }

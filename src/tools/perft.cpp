@@ -94,7 +94,10 @@ int runPerftCommand(int argc, char** argv) {
     if (i > 3) fen.push_back(' ');
     fen.append(argv[i]);
   }
-  if (fen.empty()) fen = INITIAL_POSITION;
+  // Without a FEN argument perft counts the initial position; an explicit empty FEN is refused
+  // below like any other unreadable one.
+  const bool fenGiven = argc > 3;
+  if (!fenGiven) fen = INITIAL_POSITION;
 
   initBoardTables();
   setPieceValues(false);
@@ -102,7 +105,7 @@ int runPerftCommand(int argc, char** argv) {
   Board.lastIrreversible = 0;
   std::memset(Board.castled, 0, sizeof Board.castled);
   std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-  if (!setupPosition(("setboard " + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+  if (fen.empty() || !setupPosition(("setboard " + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
     std::fprintf(stderr, "perft: position refused: %s\n", fen.c_str());
     return PERFT_EXIT_REFUSED;
   }

@@ -77,6 +77,22 @@ TEST(ConfigFile, ValueTextsFromTheEqualsSignOn) {
   EXPECT_EQ(EngineSettings.attackStyleRI, 0);
 }
 
+// A file saved by an editor with "\r\n" line ends reads as the same settings.
+TEST(ConfigFile, CarriageReturnLineEndsReadAlike) {
+  std::string text;
+  for (char byte : configText("32", "2 RI", "ON", "OFF", "BOOK=OFF\nLEARNING=ON\nLOG-FILE=ON\n")) {
+    if (byte == '\n') text += '\r';
+    text += byte;
+  }
+  ASSERT_EQ(readConfig(text), 1);
+  EXPECT_EQ(EngineSettings.hashMegabytes, 32);
+  EXPECT_EQ(EngineSettings.selectivity, 2);
+  EXPECT_EQ(EngineSettings.attackStyleRI, 1);
+  EXPECT_EQ(EngineSettings.styleFlags, STYLE_COMBINATION | STYLE_KNOWLEDGE_OFF);
+  EXPECT_EQ(EngineSettings.bookEnabled, 0);
+  EXPECT_EQ(EngineSettings.learningEnabled + EngineSettings.logEnabled, 2);
+}
+
 TEST(ConfigFile, UncreatableFileWritesNothingButStillAnnounces) {
   ScratchDirectory directory;
   std::filesystem::create_directory(CONFIG_FILE_NAME);

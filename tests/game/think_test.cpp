@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "board/makemove.h"
@@ -205,6 +206,39 @@ TEST(ThinkBinaryTest, BookDisplayIsTheSameWhateverThinkCameBefore) {
   EXPECT_EQ(lines[4], "\tVostrel would play the move with a probability of 133%.") << run.output;
   EXPECT_EQ(lines[6].rfind("1. ... ", 0), 0u) << run.output;
   for (size_t i = 0; i < 6; ++i) EXPECT_EQ(lines[i], lines[i + 7]) << run.output;
+}
+
+// One search from a fresh game after a few forced moves: its thinking lines without the
+// times, and the move line. Nothing else may be waiting on input while it runs, or it stops.
+std::vector<std::string> searchAfterNewGame(EngineProcess& engine) {
+  for (const char* line : {"new", "force", "a2a3", "h7h6", "post", "sd 5", "go"}) engine.writeLine(line);
+  std::vector<std::string> thinking;
+  const auto move = engine.waitForLine([](const std::string& text) { return contains(text, ". ... "); }, 120.0,
+                                       &thinking);
+  std::vector<std::string> seen;
+  for (const std::string& line : thinking) {
+    std::istringstream words(line);
+    std::string depth, score, centiseconds, rest;
+    words >> depth >> score >> centiseconds;
+    std::getline(words, rest);
+    seen.push_back(depth + " " + score + rest);
+  }
+  seen.push_back(move.value_or("no move"));
+  return seen;
+}
+
+// "new" forgets everything a search leaves behind (hash tables, killers, history, clocks): the
+// same position searched again takes the same nodes and plays the same move.
+TEST(ThinkBinaryTest, NewGameRepeatsTheSameSearch) {
+  TempDir dir;
+  writeIni(dir);
+  EngineProcess engine(dir.path());
+  const std::vector<std::string> first = searchAfterNewGame(engine);
+  const std::vector<std::string> second = searchAfterNewGame(engine);
+  engine.writeLine("quit");
+  EXPECT_EQ(engine.waitForExit().status, 0);
+  ASSERT_GE(first.size(), 2u) << "no thinking line before the move";
+  EXPECT_EQ(first, second);
 }
 
 TEST(ThinkBinaryTest, BenchSignatureIsStable) {

@@ -1,4 +1,5 @@
-// The diagnostic subcommands that search or evaluate positions from files: epd and evalcost.
+// The diagnostic subcommands that search or evaluate positions from files (epd, evalcost) and the
+// perft command's refusals.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -32,6 +33,19 @@ TEST(Diagnostics, EpdAndEvalcostRefuseBadArguments) {
   EXPECT_EQ(exitStatus({"epd", "x.epd", "--speed", "3"}), 2);
   EXPECT_EQ(exitStatus({"epd", "/nonexistent/x.epd"}), 1);
   EXPECT_EQ(exitStatus({"evalcost", "0"}), 2);
+}
+
+// An explicit FEN that is empty or unreadable is refused; only a missing one means the initial
+// position.
+TEST(Diagnostics, PerftRefusesAnEmptyOrUnreadableFen) {
+  EXPECT_EQ(exitStatus({"perft", "1", ""}), 2);
+  EXPECT_EQ(exitStatus({"perft", "1", "", ""}), 2);
+  EXPECT_EQ(exitStatus({"perft", "1", "8/8/8/8/8/8/8/8 w - - 0 1"}), 2);
+  EXPECT_EQ(exitStatus({"perft", "x"}), 2);
+  TempDir dir;
+  EngineRun run = runEngine(dir, {"perft", "2"}, {});
+  ASSERT_EQ(run.exit.status, 0);
+  EXPECT_TRUE(contains(run.output, "Nodes: 400\n")) << run.output;
 }
 
 TEST(Diagnostics, EvalcostReportsEveryBenchPosition) {
