@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets with clang (installing clang when it is missing), makes their seed
 # corpora from the tests' data and runs every target for SECONDS, JOBS targets at a time.
 #   fuzz.sh SECONDS JOBS [TARGET...]
-# Findings go to build/fuzz/artifacts/TARGET/; the corpora in build/fuzz/corpus/ grow from run to
+# Findings (crash-, leak-, timeout-, oom- files) go to build/fuzz/artifacts/TARGET/, inputs that
+# took over ten seconds as slow-unit- files; the corpora in build/fuzz/corpus/ grow from run to
 # run. The exit status is 1 when a target found anything.
 set -eu
 seconds=$1
@@ -78,7 +79,7 @@ for seed in fuzz/seeds/commands/*; do
   { printf '\007'; cat "$seed"; } > "$seeds/commands/$name-pieces"
 done
 
-# Step 4. The runs, JOBS at a time. The targets write their files in scratch folders under
+# Step 4. The runs, in rounds of JOBS targets. The targets write their files in scratch folders under
 # TMPDIR: a memory file system if there is one, since truncating files on disk is slow.
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 logs=$build/logs
@@ -95,9 +96,14 @@ run() {
   "$build/fuzz_$target" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 $extra \
     -artifact_prefix="$build/artifacts/$target/" "$build/corpus/$target" "$seeds/$target" > "$logs/$target.log" 2>&1 || true
 }
+running=0
 for target in $targets; do
   run "$target" &
-  while [ "$(jobs -p | wc -l)" -ge "$jobs" ]; do sleep 1; done
+  running=$((running + 1))
+  if [ "$running" -ge "$jobs" ]; then
+    wait
+    running=0
+  fi
 done
 wait
 
@@ -107,8 +113,9 @@ found=0
 for target in $targets; do
   status=$(grep -E '^#[0-9]+' "$logs/$target.log" | tail -1)
   execs=$(grep -E '^stat::average_exec_per_sec' "$logs/$target.log" | awk '{ print $2 }')
-  findings=$(find "$build/artifacts/$target" -type f | wc -l)
-  printf '%-9s %s | exec/s %s | findings %s\n' "$target" "$status" "${execs:-?}" "$findings"
+  findings=$(find "$build/artifacts/$target" -type f ! -name 'slow-unit-*' | wc -l)
+  slow=$(find "$build/artifacts/$target" -type f -name 'slow-unit-*' | wc -l)
+  printf '%-9s %s | exec/s %s | findings %s (slow inputs %s)\n' "$target" "$status" "${execs:-?}" "$findings" "$slow"
   [ "$findings" -eq 0 ] || found=1
 done
 exit $found
