@@ -20,6 +20,8 @@
 #include "config/settings.h"
 #include "game/book.h"
 #include "tools/makebook.h"
+#include "board/ordering.h"
+#include "eval/evalcontext.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
 #include "support/io_fixtures.h"
@@ -33,7 +35,7 @@ void play(const std::string& text) {
   int from = squareAt(text[1] - '1', text[0] - 'a');
   int to = squareAt(text[3] - '1', text[2] - 'a');
   int side = Board.sideToMove;
-  SearchState.ply = 1;
+  Ordering.ply = 1;
   MoveStack.plyStart[1] = 0;
   generateMoves(side);
   for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; i++) {
@@ -273,7 +275,7 @@ class PolyglotBookTest : public ::testing::Test {
     keyAfter(line);
     int side = Board.sideToMove;
     clearBookCandidates();
-    SearchState.rootSide = static_cast<int8_t>(side);
+    EvalContext.rootSide = static_cast<int8_t>(side);
     SearchState.soundBookMove = 0;
     for (const Move& m : legalMovesHere()) {
       makeMove(side, m);
@@ -293,7 +295,7 @@ class PolyglotBookTest : public ::testing::Test {
 
   static std::vector<Move> legalMovesHere() {
     int side = Board.sideToMove;
-    SearchState.ply = 1;
+    Ordering.ply = 1;
     MoveStack.plyStart[1] = 0;
     generateMoves(side);
     std::vector<Move> all(MoveStack.moveStack + MoveStack.plyStart[1], MoveStack.moveStack + MoveStack.plyStart[2]);
