@@ -81,11 +81,8 @@ bool pawnsOnBackRanks(const ParsedPosition& pos) {
   return false;
 }
 
-// No game has more than sixteen men or eight pawns of a colour, and the engine's lists and move
-// stack are sized for what games reach: a board filled with bishops would overrun them.
-constexpr int MOST_MEN = 16;
-constexpr int MOST_PAWNS = 8;
-
+// More men or pawns of a colour than any game has (a board filled with bishops would overrun
+// the piece list).
 bool tooManyMen(const ParsedPosition& pos) {
   int men[2] = {0, 0};
   int pawns[2] = {0, 0};
