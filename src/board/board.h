@@ -6,11 +6,6 @@
 
 // The current position. Changed only by the board's own files: makeMove/unmakeMove, the null
 // move, position setup followed by recomputeBoardState, and the setters below. Widths are fixed: the game record and the hash tables copy several fields.
-// No game has more than sixteen men or eight pawns of a colour; the piece lists and the move stack
-// are sized for what games reach, so position set-up and edit mode hold a colour to these counts.
-constexpr int MOST_MEN = 16;
-constexpr int MOST_PAWNS = 8;
-
 struct BoardData {
   int8_t pieceAt[64];            // piece code on the square, 0 if empty
   int8_t colorAt[64];            // colour of the piece on the square, EMPTY (2) if empty
