@@ -12,7 +12,7 @@ PREFIX ?= /usr/local
 POLYGLOT_BOOK ?= /usr/share/games/gnuchess/book.bin
 BOOK_PGN_DIR ?= ../shared/testdata/pgn
 
-.PHONY: all build pgo debug sanitize run test test-release test-sanitize test-slow bench perft install book clean windows test-windows
+.PHONY: all build pgo debug sanitize run test test-release test-sanitize test-slow soak fuzz bench perft install book clean windows test-windows
 
 all: build
 
@@ -60,6 +60,28 @@ test-sanitize: sanitize
 # Long checks: deep perft and long self-play (label "slow").
 test-slow: build
 	cd build/release && ctest --output-on-failure -L slow
+
+# The soak: GAMES self-play games of the sanitizer build at a fast clock with a restless
+# interface, shared out over SOAK_JOBS runs at once (game K always draws the same numbers, so the
+# split does not change the games). Its own sanitizer build in build/soak, so that other builds
+# cannot replace the binary under a running soak; logs in build/soak/logs; SOAK_FLAGS passes more options, e.g.
+# "--base 2 --max-plies 160".
+GAMES ?= 100
+SOAK_JOBS ?= 1
+SOAK_SEED ?= 1
+SOAK_FLAGS ?=
+soak:
+	cmake -S . -B build/soak -DCMAKE_BUILD_TYPE=Debug -DVOSTREL_SANITIZE=ON
+	cmake --build build/soak -j $(JOBS) --target vostrel vostrel_soak
+	scripts/soak.sh build/soak/tests/vostrel_soak build/soak/logs $(GAMES) $(SOAK_JOBS) $(SOAK_SEED) $(SOAK_FLAGS)
+
+# Fuzzing: the libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer) built in
+# build/fuzz and run FUZZ_SECONDS each, FUZZ_JOBS at a time; FUZZ_TARGETS picks some of them.
+FUZZ_SECONDS ?= 60
+FUZZ_JOBS ?= 2
+FUZZ_TARGETS ?=
+fuzz:
+	scripts/fuzz.sh $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_TARGETS)
 
 bench: build
 	build/release/vostrel bench

@@ -81,6 +81,21 @@ bool pawnsOnBackRanks(const ParsedPosition& pos) {
   return false;
 }
 
+// More men or pawns of a colour than any game has (a board filled with bishops would overrun
+// the piece list).
+bool tooManyMen(const ParsedPosition& pos) {
+  int men[2] = {0, 0};
+  int pawns[2] = {0, 0};
+  for (int sq = 0; sq < 64; sq++) {
+    if (pos.pieceAt[sq] == NONE) continue;
+    men[pos.colorAt[sq]] += 1;
+    if (pos.pieceAt[sq] == PAWN) pawns[pos.colorAt[sq]] += 1;
+  }
+  for (int colour = 0; colour < 2; colour++)
+    if (men[colour] > MOST_MEN || pawns[colour] > MOST_PAWNS) return true;
+  return false;
+}
+
 }  // namespace
 
 int setupPosition(const char* text) {
@@ -104,6 +119,7 @@ int setupPosition(const char* text) {
   parseRightsAndEnPassant(text, i, pos);
   // A pawn on the first or last rank is not a position the engine can play.
   if (pawnsOnBackRanks(pos)) return 0;
+  if (tooManyMen(pos)) return 0;
 
   std::memcpy(Board.pieceAt, pos.pieceAt, sizeof Board.pieceAt);
   std::memcpy(Board.colorAt, pos.colorAt, sizeof Board.colorAt);

@@ -1,6 +1,11 @@
 // Position setup from a FEN-like text.
 #pragma once
 
+// No game has more than sixteen men or eight pawns of a colour; the piece lists and the move stack
+// are sized for what games reach, so position set-up and edit mode hold a colour to these counts.
+constexpr int MOST_MEN = 16;
+constexpr int MOST_PAWNS = 8;
+
 // The text starts with "setboard " (9 characters, skipped unexamined). 1 on success, 0 when refused.
 int setupPosition(const char* text);
 

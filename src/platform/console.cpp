@@ -18,9 +18,14 @@ constexpr int NO_WAIT = 0;
 // returns at once (with data, with the end of input, or with an error treated as the end).
 constexpr short WAITING_EVENTS = POLLIN | POLLHUP | POLLERR | POLLNVAL;
 
+const InputSource* installedSource = nullptr;
+
 }  // namespace
 
+void setInputSource(const InputSource* source) { installedSource = source; }
+
 unsigned inputWaiting() {
+  if (installedSource != nullptr) return installedSource->waiting();
   pollfd request{STANDARD_INPUT, POLLIN, 0};
   const int ready = poll(&request, 1, NO_WAIT);
   if (ready < 0) return errno == EINTR ? 0 : 1;  // a failed poll: let the read find out
@@ -28,6 +33,7 @@ unsigned inputWaiting() {
 }
 
 int readStandardInput(char* buffer, int size) {
+  if (installedSource != nullptr) return installedSource->read(buffer, size);
   ssize_t count;
   do {
     count = read(STANDARD_INPUT, buffer, static_cast<size_t>(size));

@@ -149,11 +149,16 @@ unsigned pipeBytesWaiting(HANDLE pipe) {
   return 1;
 }
 
+const InputSource* installedSource = nullptr;
+
 }  // namespace
+
+void setInputSource(const InputSource* source) { installedSource = source; }
 
 // The handle is looked up on every call: the bench puts a pipe in place of standard input for a
 // while, and the answer must follow it.
 unsigned inputWaiting() {
+  if (installedSource != nullptr) return installedSource->waiting();
   const HANDLE input = standardInput();
   if (input == INVALID_HANDLE_VALUE || input == nullptr) return 1;
   if (reader.pipe != nullptr && reader.pipe == input) return readerWaiting();
@@ -164,6 +169,7 @@ unsigned inputWaiting() {
 }
 
 int readStandardInput(char* buffer, int size) {
+  if (installedSource != nullptr) return installedSource->read(buffer, size);
   if (reader.pipe != nullptr && reader.pipe == standardInput()) return takeFromReader(buffer, size);
   const int count = _read(STANDARD_INPUT, buffer, static_cast<unsigned>(size));
   return count < 0 ? -1 : count;

@@ -49,14 +49,29 @@ int pieceOfLetter(char letter) {
   return NONE;
 }
 
+// Would `piece` of `colour` on `square` give the colour more than sixteen men or eight pawns? No
+// game has more, and the engine's piece lists and move stack are sized for what games reach.
+bool exceedsMen(int square, int piece, int colour) {
+  int men = 0;
+  int pawns = 0;
+  for (int s = 0; s < SQUARE_COUNT; ++s) {
+    if (s == square || Board.pieceAt[s] == NONE || Board.colorAt[s] != colour) continue;
+    men += 1;
+    pawns += Board.pieceAt[s] == PAWN;
+  }
+  return men + 1 > MOST_MEN || (piece == PAWN && pawns + 1 > MOST_PAWNS);
+}
+
 // "Ke1" puts a king of the colour being placed on e1; an unknown letter ("xe1") empties the
-// square. A line without a square, and a pawn on the first or last rank, are ignored.
+// square. A line without a square, a pawn on the first or last rank, and a man beyond sixteen
+// of a colour (or a pawn beyond eight) are ignored.
 void placePiece(const char* line, int colour) {
   if (line[0] == '\0') return;
   const int square = parseSquareText(line + 1);
   if (square < 0) return;
   const int piece = pieceOfLetter(line[0]);
   if (piece == PAWN && (rankOf(square) == FIRST_RANK || rankOf(square) == LAST_RANK)) return;
+  if (piece != NONE && exceedsMen(square, piece, colour)) return;
   setSquare(square, piece, piece == NONE ? EMPTY : colour);
 }
 

@@ -30,6 +30,9 @@ TEST(SetupPosition, AcceptedTexts) {
   ASSERT_TRUE(setUpPosition("4k3/5ppp/8/8/8/8/PPP5/3K4 w"));
   for (int sq : {A1, H1, A8, H8}) EXPECT_EQ(Board.squareMoves[sq], 1);
   EXPECT_EQ(Board.epSquare, -1);
+  // Sixteen men of a colour, promoted pieces among them, are a position games reach.
+  ASSERT_TRUE(setUpPosition("QQQQk3/8/8/8/8/8/PPPP4/RNBQKBNR w - -"));
+  EXPECT_EQ(Board.pieceCount[WHITE], 11);
 }
 
 TEST(SetupPosition, SkippedCharactersStaySkipped) {
@@ -56,6 +59,10 @@ TEST(SetupPosition, RefusedTextsLeaveTheBoardAlone) {
       "4k3/8/8/8/8/8/8/4K3/8 w - -",          // a ninth rank
       "4k3/8/8/8/8/8/8/4KP2 w - -",           // a pawn on the first rank
       "P3k3/8/8/8/8/8/8/4K3 w - -",           // a pawn on the last rank
+      "bbbbbbbb/bbbbbbbb/bbbbbbbb/bbbbbbbb/bbbbbbbb/bbbbbbbb/bbbbbbbb/bbbbbbbb b - -",  // 64 bishops
+      "4k3/8/8/8/8/QQ6/PPPPPPPP/RNBQKBNR w - -",  // seventeen White men
+      "4k3/8/8/8/8/P7/PPPPPPPP/4K3 w - -",    // nine White pawns
+      "4k3/pppppppp/p7/8/8/8/8/4K3 w - -",    // nine Black pawns
   };
   for (const char* fen : refused) {
     EXPECT_EQ(setupPosition(("setboard " + std::string(fen)).c_str()), 0) << fen;

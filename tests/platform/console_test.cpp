@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include "platform/clock.h"
@@ -21,6 +23,35 @@ TEST(Console, WaitingInputAndEndOfInput) {
   input.close();
   EXPECT_EQ(inputWaiting(), 1u);  // the read that follows meets the end
   EXPECT_EQ(readStandardInput(bytes, sizeof bytes), 0);
+}
+
+// An installed source replaces standard input for both routines; removing it brings standard
+// input back.
+TEST(Console, InstalledSourceReplacesStandardInput) {
+  static std::string bytes;
+  static size_t taken;
+  bytes = "new\ngo\n";
+  taken = 0;
+  const InputSource memory = {
+      [] { return 1u; },
+      [](char* buffer, int size) {
+        const size_t count = std::min(bytes.size() - taken, static_cast<size_t>(size));
+        bytes.copy(buffer, count, taken);
+        taken += count;
+        return static_cast<int>(count);
+      }};
+  StdinPipe input;  // silent: nothing may be read from it while the source is installed
+  setInputSource(&memory);
+  EXPECT_EQ(inputWaiting(), 1u);
+  char buffer[4];
+  EXPECT_EQ(readStandardInput(buffer, sizeof buffer), 4);
+  EXPECT_EQ(std::string(buffer, 4), "new\n");
+  EXPECT_EQ(readStandardInput(buffer, sizeof buffer), 3);
+  EXPECT_EQ(readStandardInput(buffer, sizeof buffer), 0);  // the end of the source
+  setInputSource(nullptr);
+  EXPECT_EQ(inputWaiting(), 0u);
+  input.send("x\n");
+  EXPECT_EQ(readStandardInput(buffer, sizeof buffer), 2);
 }
 
 TEST(Clock, TicksInMilliseconds) {

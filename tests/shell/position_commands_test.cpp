@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "board/board.h"
 #include "board/setup.h"
@@ -66,6 +67,28 @@ TEST_F(PositionCommandsTest, EditModeIgnoresMalformedPlacements) {
   expectPiece(H8, BLACK, ROOK);
   expectPiece(C4, WHITE, BISHOP);
   EXPECT_EQ(pieceCount(), 4);
+  EXPECT_TRUE(boardIsOk());
+}
+
+// A colour gets at most sixteen men and eight pawns: a board filled with one colour's pieces
+// would overrun its piece list.
+TEST_F(PositionCommandsTest, EditModeIgnoresMenBeyondWhatAGameHas) {
+  std::vector<std::string> lines = {"edit", "#"};
+  for (int s = 0; s < 64; ++s) lines.push_back(std::string("B") + char('a' + s % 8) + char('1' + s / 8));
+  for (const char* pawn : {"Pa2", "Pb2", "Pc2", "Pd2", "Pe2", "Pf2", "Pg2", "Ph2", "Pa3"}) lines.push_back(pawn);
+  lines.push_back(".");
+  runCommands(lines);
+  EXPECT_EQ(pieceCount(), 16);  // eight bishops on the first rank, the pawns in place of the others
+  EXPECT_EQ(Board.pieceCount[WHITE], 8);
+  EXPECT_EQ(Board.pawnCount[WHITE], 8);
+  EXPECT_TRUE(boardIsOk());
+  // Replacing a man keeps the count; the pawns stop at eight.
+  runCommands({"edit", "#", "Ke1", "Pa2", "Pb2", "Pc2", "Pd2", "Pe2", "Pf2", "Pg2", "Ph2", "Pa3", "Qa2", "Pa3",
+               "."});
+  EXPECT_EQ(Board.pawnCount[WHITE], 8);
+  expectPiece(A2, WHITE, QUEEN);
+  expectPiece(A3, WHITE, PAWN);
+  EXPECT_EQ(pieceCount(), 10);
   EXPECT_TRUE(boardIsOk());
 }
 

@@ -26,6 +26,8 @@ constexpr double QUIT_TIMEOUT_SECONDS = 10.0;
 const std::string MOVE_MARK = ". ... ";
 const std::string HINT_MARK = "Hint: ";
 
+}  // namespace
+
 // "N. ... move": the move number and the move; false for any other line.
 bool parseMoveLine(const std::string& line, int* number, std::string* move) {
   const size_t mark = line.find(MOVE_MARK);
@@ -44,6 +46,8 @@ bool isResultLine(const std::string& line) {
          line == "resign";
 }
 
+namespace {
+
 // ---- The referee's board ----
 
 int legalMoveCount(int side) {
@@ -58,6 +62,8 @@ int legalMoveCount(int side) {
   }
   return count;
 }
+
+}  // namespace
 
 // Makes the legal move named by `text` for the side to move; false when there is none.
 bool makeTextMove(const std::string& text) {
@@ -77,6 +83,8 @@ bool makeTextMove(const std::string& text) {
   }
   return false;
 }
+
+namespace {
 
 bool thirdRepetition() {
   int found = 0;

@@ -38,4 +38,12 @@ SelfPlayResult playSelfGame(const SelfPlayOptions& options);
 // goes on. Stalemate is announced by the stalemated side, mate of the side to move by nobody.
 std::string resultAfterMove();
 
+// "N. ... move": the move number and the move; false for any other line.
+bool parseMoveLine(const std::string& line, int* number, std::string* move);
+// A result line ("1-0 {...}", "0-1 {...}", "1/2-1/2 {...}") or "resign".
+bool isResultLine(const std::string& line);
+// Makes the legal move named by `text` (coordinates) for the side to move on the referee's board;
+// false when there is none.
+bool makeTextMove(const std::string& text);
+
 }  // namespace vostrel_test
