@@ -23,5 +23,5 @@ grep -h "^TOTALS" "$logdir"/soak-*.log | awk '
   { for (i = 2; i <= NF; i++) { split($i, kv, "="); sum[kv[1]] += kv[2]; order[i] = kv[1] } n = NF }
   END {
     printf "soak:"; for (i = 2; i <= n; i++) printf " %s %d", order[i], sum[order[i]]; printf "\n"
-    bad = sum["illegal"] + sum["crashes"] + sum["hangs"] + sum["sanitizer"] + sum["protocol"]
+    bad = sum["illegal"] + sum["crashes"] + sum["hangs"] + sum["timelosses"] + sum["sanitizer"] + sum["protocol"]
     exit bad > 0 }'

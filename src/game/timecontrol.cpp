@@ -50,6 +50,10 @@ constexpr int64_t LEAD_BONUS = 100;
 constexpr int64_t SHORT_OWN_CLOCK = 1500;          // below this the cuts are harsher
 constexpr int64_t MIN_BUDGET_TO_CUT_SMALL = 1;     // small branch: cut only a budget above 1
 constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only a budget above 100
+// The lead bonuses are fixed amounts made for clocks of minutes. On a clock of seconds they would
+// spend most of what is left on one move (196 cs against 83: a budget of 103 cs), so a bonus may
+// raise the budget to a tenth of the engine's clock at most.
+constexpr int64_t LEAD_BONUS_CLOCK_SHARE = 10;
 
 // ---- Reserve ----
 constexpr int64_t NO_RESERVE_CLOCK = 1300;         // at or below this there is no reserve
@@ -66,7 +70,12 @@ constexpr int64_t CLOCK_SAFETY_SHARE = 4;          // but never more than a quar
 constexpr int DEPTH_LIMIT_OFFSET = 2;              // "sd N" completes iteration N + 2
 
 // ---- Search and iteration limits ----
-constexpr int FIRST_DEPTH_WITH_STOPS = 4;          // input and clock stop only from here
+constexpr int FIRST_DEPTH_WITH_STOPS = 4;          // input and the budget stop only from here
+// Below that depth only a spent clock stops the search: the budget and its reserve both used up.
+// Depth 3 is usually over long before; on a clock of a few seconds, or in a slow build, the move
+// would otherwise arrive after the flag. Iteration 1, the pre-search, has already ordered the
+// root moves, so from iteration 2 on there is always a move to play.
+constexpr int FIRST_DEPTH_WITH_CLOCK_STOP = 2;
 constexpr int LAST_DEPTH_RUNNING_TO_MAX = 5;       // up to here the search may run to maxTime
 constexpr int64_t ITERATION_SHARE_NUM = 8, ITERATION_SHARE_DEN = 10;   // 80 % rule
 constexpr int64_t RECOVERY_SHARE_NUM = 7, RECOVERY_SHARE_DEN = 10;     // 70 % rule
@@ -166,12 +175,14 @@ int64_t periodBudget(int64_t t, int phase, int movesLeft) {
 // more time left. The branch is chosen once, on the budget at entry.
 int64_t compareWithOpponentClock(int64_t r, int64_t t, int64_t o) {
   if (r <= LARGE_BUDGET) {
+    const int64_t withoutBonus = r;
     if (r < TINY_BUDGET && o < t - r - TINY_LEAD) {
       r += TINY_BONUS;
     } else if (r < SMALL_LEAD_BUDGET && o < t - r - SMALL_LEAD) {
       r += SMALL_LEAD_BONUS;
     }
     if (o < t - r - BIG_LEAD) r += BIG_LEAD_BONUS;
+    if (r > withoutBonus) r = std::max(withoutBonus, std::min(r, t / LEAD_BONUS_CLOCK_SHARE));
     if (r > MIN_BUDGET_TO_CUT_SMALL) {
       if (o >= 2 * t) {
         r = r / 2;
@@ -390,13 +401,20 @@ void keepWithinClock() {
 
 int timeIsUp() {
   const SearchData& search = SearchState;
-  if (EvalContext.searchDepth < FIRST_DEPTH_WITH_STOPS) return 0;
+  const TimeControlData& tc = TimeControl;
+  if (EvalContext.searchDepth < FIRST_DEPTH_WITH_STOPS) {
+    const bool clockSpent = EvalContext.searchDepth >= FIRST_DEPTH_WITH_CLOCK_STOP && tc.clockRunning &&
+                            !search.pondering && !ProtocolState.analyzing && tc.elapsed >= tc.Responsetime &&
+                            tc.elapsed >= tc.maxTime;
+    if (!clockSpent) return 0;
+    stopSearchNow();
+    return 1;
+  }
   if (search.inputPending) {
     clearInputPending();
     stopSearchNow();
     return 1;
   }
-  const TimeControlData& tc = TimeControl;
   if (!tc.clockRunning || search.pondering || tc.elapsed < tc.Responsetime) return 0;
   const bool mayRunOn = tc.failLowActive || EvalContext.searchDepth <= LAST_DEPTH_RUNNING_TO_MAX;
   if (mayRunOn && tc.elapsed < tc.maxTime) return 0;

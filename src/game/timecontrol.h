@@ -71,7 +71,8 @@ void computeTimeBudget();
 // clock applies): part of computeTimeBudget, and again after a ponder hit lengthens the budget.
 void keepWithinClock();
 // The stop test of the search, to be called right after pollInput(1): 1 when the search must
-// stop now (stopSearch is then set). Waiting input and the clock count only past depth 3.
+// stop now (stopSearch is then set). Waiting input and the budget count only past depth 3; before
+// that, from depth 2, only a clock whose budget and reserve are both spent.
 int timeIsUp();
 // Elapsed centiseconds since the think started, never negative: stored in TimeControl.elapsed
 // and returned.

@@ -28,8 +28,17 @@ InputData Input;
 
 namespace {
 
-// Polling.
+// Polling: every 25000 nodes, a few milliseconds of search. A think whose whole budget is under
+// a second polls every 1000 nodes, so that a clock of a few seconds (or a slow build) is not
+// overrun between two looks at it.
 constexpr uint64_t POLL_INTERVAL_NODES = 25000;
+constexpr uint64_t SHORT_THINK_POLL_INTERVAL_NODES = 1000;
+constexpr int32_t SHORT_THINK = 100;  // centiseconds
+
+uint64_t pollIntervalNodes() {
+  const bool shortThink = TimeControl.clockRunning && TimeControl.maxTime < SHORT_THINK;
+  return shortThink ? SHORT_THINK_POLL_INTERVAL_NODES : POLL_INTERVAL_NODES;
+}
 
 // Line ends.
 constexpr char LINE_FEED = '\n';
@@ -165,7 +174,7 @@ int32_t pollInput(int mode) {
     }
   }
   // Step 3. Schedule the next poll.
-  scheduleNextPoll(Ordering.nodes + POLL_INTERVAL_NODES);
+  scheduleNextPoll(Ordering.nodes + pollIntervalNodes());
   return static_cast<int32_t>(SearchState.nextPoll);
 }
 

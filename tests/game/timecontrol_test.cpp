@@ -85,10 +85,10 @@ TEST_F(TimeBudgetTest, ShortClocksUseFixedSharesAndTheIncrement) {
   // A small budget on a comfortable clock gets a second more (9000 / 28 / ... below 400).
   budgetFor(0, 5, 0, 9000, 9000, 1);
   EXPECT_EQ(TimeControl.Responsetime, 9000 / 28 + 100);
-  // 1.6 s left against an opponent with almost nothing: the lead bonus would spend 1.52 s of it;
-  // the budget keeps 0.1 s of the clock back.
+  // 1.6 s left against an opponent with almost nothing: the lead bonus of 2.5 s may raise the
+  // budget to a tenth of the clock, not to all of it.
   budgetFor(0, 5, 0, 160, 0, 0);
-  EXPECT_EQ(TimeControl.Responsetime, 150);
+  EXPECT_EQ(TimeControl.Responsetime, 16);
   // With next to nothing left, a quarter of the clock is kept back.
   budgetFor(1, 5, 0, 20, 20, 0);
   EXPECT_EQ(TimeControl.Responsetime, 15);
@@ -183,11 +183,12 @@ TEST_F(TimeBudgetTest, FixedTimeFixedDepthAnalysisAndPondering) {
 TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
   vostrel_test::setFixedTime(10);
   computeTimeBudget();
-  TimeControl.elapsed = 990;
+  TimeControl.elapsed = 989;
   EvalContext.searchDepth = 3;
   SearchState.inputPending = 1;
-  EXPECT_EQ(timeIsUp(), 0);  // the first iterations always complete
+  EXPECT_EQ(timeIsUp(), 0);  // input and the budget wait for depth 4
   EvalContext.searchDepth = 4;
+  TimeControl.elapsed = 990;
   EXPECT_EQ(timeIsUp(), 1);
   EXPECT_EQ(SearchState.inputPending, 0);
   EXPECT_EQ(SearchState.stopSearch, 1);
@@ -215,6 +216,54 @@ TEST_F(TimeBudgetTest, StopTestHonoursDepthInputAndClock) {
   SearchState.stopSearch = 0;
   SearchState.pondering = 1;
   EXPECT_EQ(timeIsUp(), 0);
+}
+
+TEST_F(TimeBudgetTest, SpentClockStopsEvenTheFirstIterations) {
+  // One second for the game: the budget is a centisecond and there is no reserve. A move that
+  // waited for depth 4 would come after the flag in a slow build.
+  vostrel_test::setLevel(0, 0, 0, 100, 100);
+  computeTimeBudget();
+  ASSERT_EQ(TimeControl.maxTime, TimeControl.Responsetime);
+  TimeControl.elapsed = TimeControl.maxTime;
+  EvalContext.searchDepth = 1;  // the pre-search has no move to play yet
+  EXPECT_EQ(timeIsUp(), 0);
+  EvalContext.searchDepth = 2;
+  EXPECT_EQ(timeIsUp(), 1);
+  EXPECT_EQ(SearchState.stopSearch, 1);
+
+  // Below depth 4 the reserve is spent too before the clock stops the search.
+  SearchState.stopSearch = 0;
+  vostrel_test::setLevel(0, 5, 0, 30000, 30000);
+  computeTimeBudget();
+  ASSERT_GT(TimeControl.maxTime, TimeControl.Responsetime);
+  EvalContext.searchDepth = 3;
+  TimeControl.elapsed = TimeControl.maxTime - 1;
+  EXPECT_EQ(timeIsUp(), 0);
+  TimeControl.elapsed = TimeControl.maxTime;
+  EXPECT_EQ(timeIsUp(), 1);
+
+  // Pondering and analysis never stop on the clock, and a fixed depth has none.
+  for (int mode = 0; mode < 3; ++mode) {
+    SearchState.stopSearch = 0;
+    SearchState.pondering = mode == 0;
+    ProtocolState.analyzing = mode == 1;
+    if (mode == 2) setFixedDepthControl(3);
+    EXPECT_EQ(timeIsUp(), 0) << "mode " << mode;
+  }
+}
+
+TEST_F(TimeBudgetTest, LeadBonusKeepsToATenthOfAShortClock) {
+  // 196 cs against 83: the fixed bonus of a second would have made a budget of 103 cs.
+  budgetFor(0, 0, 0, 196, 83, 0);
+  EXPECT_EQ(TimeControl.Responsetime, 196 / 10);
+  // Without a lead there is no bonus to cap: a sixtieth of the clock.
+  budgetFor(0, 0, 0, 196, 196, 0);
+  EXPECT_EQ(TimeControl.Responsetime, 196 / 60);
+  // A budget already above a tenth of the clock keeps its size and gets no bonus.
+  budgetFor(40, 0, 0, 1000, 100, 2);
+  TimeControl.movesToGo[WHITE] = 2;
+  computeTimeBudget();
+  EXPECT_EQ(TimeControl.Responsetime, 500);
 }
 
 TEST_F(TimeBudgetTest, IterationsStopAtEightyPercent) {

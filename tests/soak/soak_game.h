@@ -14,7 +14,7 @@ namespace vostrel_soak {
 struct SoakSettings {
   int baseSeconds = 1;               // "level 0 0:SS INC"
   int incrementSeconds = 0;
-  int maxPlies = 100;                // a game reaching this many plies is stopped ("*")
+  int maxPlies = 400;                // a game reaching this many plies is stopped ("*")
   double moveTimeoutSeconds = 30.0;  // no reply within this is a hang
   bool trace = false;                // every line sent and every line read while awaiting a move, on stderr
   std::string bookFolder;            // holds VSbook.ind / VSbook.dat, copied into every game's folder
