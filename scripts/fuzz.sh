@@ -13,6 +13,7 @@ targets=${*:-setup ini pgn book learning commands polyglot}
 # Absolute paths: the targets work in scratch folders of their own.
 build=$(pwd)/build/fuzz
 data=$(pwd)/tests/data
+source=$(pwd)
 
 # Step 1. clang with the libFuzzer runtime.
 probe() {
@@ -87,7 +88,7 @@ mkdir -p "$logs"
 run() {
   target=$1
   case $target in
-    commands) extra="-max_len=1024 -timeout=60" ;;
+    commands) extra="-max_len=1024 -timeout=60 -dict=$source/fuzz/commands.dict" ;;
     pgn) extra="-max_len=8192 -timeout=30" ;;
     *) extra="-max_len=4096 -timeout=30" ;;
   esac
