@@ -65,7 +65,7 @@ test-slow: build
 # interface, shared out over SOAK_JOBS runs at once (game K always draws the same numbers, so the
 # split does not change the games). Its own sanitizer build in build/soak, so that other builds
 # cannot replace the binary under a running soak; logs in build/soak/logs; SOAK_FLAGS passes more options, e.g.
-# "--base 2 --max-plies 160".
+# "--base 2 --max-plies 160 --bonus-cs 0".
 GAMES ?= 100
 SOAK_JOBS ?= 1
 SOAK_SEED ?= 1

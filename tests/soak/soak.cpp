@@ -2,7 +2,8 @@
 // every move checked by the referee. Seeded: game K of seed S is drawn from the same numbers in
 // every run, so a failing game can be played again alone with --first K --games 1.
 //
-//   vostrel_soak [--games N] [--seed S] [--first K] [--base SECONDS] [--inc SECONDS] [--max-plies P] [--trace 1]
+//   vostrel_soak [--games N] [--seed S] [--first K] [--base SECONDS] [--inc SECONDS] [--bonus-cs C] [--max-plies P]
+//               [--trace 1]
 //
 // Prints one line per game and the totals; the exit status is 1 when any game had a fault or a
 // flag fell.
@@ -39,6 +40,7 @@ bool readArguments(int argc, char** argv, Arguments& arguments) {
     else if (name == "--first") arguments.first = std::atoi(value);
     else if (name == "--base") arguments.settings.baseSeconds = std::atoi(value);
     else if (name == "--inc") arguments.settings.incrementSeconds = std::atoi(value);
+    else if (name == "--bonus-cs") arguments.settings.bonusCentiseconds = std::atoi(value);
     else if (name == "--max-plies") arguments.settings.maxPlies = std::atoi(value);
     else if (name == "--trace") arguments.settings.trace = std::atoi(value) != 0;
     else return false;
@@ -109,7 +111,7 @@ struct Totals {
 int main(int argc, char** argv) {
   Arguments arguments;
   if (!readArguments(argc, argv, arguments)) {
-    std::fprintf(stderr, "usage: vostrel_soak [--games N] [--seed S] [--first K] [--base S] [--inc S] [--max-plies P]\n");
+    std::fprintf(stderr, "usage: vostrel_soak [--games N] [--seed S] [--first K] [--base S] [--inc S] [--bonus-cs C] [--max-plies P]\n");
     return 2;
   }
   // Step 1. The book and the openings.
@@ -121,9 +123,10 @@ int main(int argc, char** argv) {
   arguments.settings.bookFolder = bookFolder.path();
   const std::string data = VOSTREL_TEST_DATA;
   const auto openings = loadOpenings({data + "/worldchamp1972.pgn", data + "/book_small.pgn"});
-  std::printf("soak: %d games from game %d, seed %llu, level 0 0:%02d %d, %zu openings\n", arguments.games,
-              arguments.first, static_cast<unsigned long long>(arguments.seed), arguments.settings.baseSeconds,
-              arguments.settings.incrementSeconds, openings.size());
+  std::printf("soak: %d games from game %d, seed %llu, level 0 0:%02d %d and %d cs a move, %zu openings\n",
+              arguments.games, arguments.first, static_cast<unsigned long long>(arguments.seed),
+              arguments.settings.baseSeconds, arguments.settings.incrementSeconds,
+              arguments.settings.bonusCentiseconds, openings.size());
   std::fflush(stdout);
   // Step 2. The games, each from its own seed.
   Totals totals;

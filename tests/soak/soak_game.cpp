@@ -224,7 +224,7 @@ class SoakGame {
       report_.timeLossDetail += std::string(side == WHITE ? " White" : " Black") + " at ply " +
                                 std::to_string(moves_.size() + 1) + " (" + std::to_string(clock_[side]) + " cs)";
     }
-    clock_[side] += settings_.incrementSeconds * CENTISECONDS_PER_SECOND;
+    clock_[side] += settings_.incrementSeconds * CENTISECONDS_PER_SECOND + settings_.bonusCentiseconds;
     return move;
   }
 

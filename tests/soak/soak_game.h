@@ -14,6 +14,11 @@ namespace vostrel_soak {
 struct SoakSettings {
   int baseSeconds = 1;               // "level 0 0:SS INC"
   int incrementSeconds = 0;
+  // Centiseconds the harness adds to a side's clock after each of its moves without telling the
+  // engine in "level" (whose increment is whole seconds): the engine sees them only in "time".
+  // They pay for the pipe and the harness between two moves, which a game of hundreds of moves in
+  // one second could not otherwise afford.
+  int bonusCentiseconds = 1;
   int maxPlies = 400;                // a game reaching this many plies is stopped ("*")
   double moveTimeoutSeconds = 30.0;  // no reply within this is a hang
   bool trace = false;                // every line sent and every line read while awaiting a move, on stderr
