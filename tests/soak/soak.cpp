@@ -139,6 +139,7 @@ int main(int argc, char** argv) {
                 game.result.c_str(), game.reason.c_str(), game.restarts, game.takebacks, game.analyses,
                 game.moveNows, game.timeLosses == 0 ? "" : ("  flag fell:" + game.timeLossDetail).c_str(), game.fault == Fault::none ? "" : "  FAULT ",
                 game.fault == Fault::none ? "" : (std::string(faultName(game.fault)) + ": " + game.detail).c_str());
+    if (!game.timeLossContext.empty()) std::printf("  the dialogue before the first flag fell:\n%s", game.timeLossContext.c_str());
     std::fflush(stdout);
   }
   // Step 3. The totals.

@@ -1,6 +1,7 @@
 #include "soak/soak_game.h"
 
 #include <chrono>
+#include <deque>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -28,6 +29,7 @@ namespace {
 constexpr int CENTISECONDS_PER_SECOND = 100;
 constexpr double QUIT_TIMEOUT_SECONDS = 10.0;
 constexpr double CRASH_CHECK_SECONDS = 1.0;
+constexpr size_t REMEMBERED_LINES = 60;    // dialogue lines kept to explain a time loss
 constexpr int OPENING_PLIES_STORED = 20;   // plies kept of every PGN game
 constexpr int LONGEST_OPENING = 16;        // a game starts after 0..16 of them
 constexpr int SHORTEST_GAME_FOR_RESTART = 6;
@@ -94,8 +96,17 @@ class SoakGame {
   }
 
   void send(int side, const std::string& line) {
+    remember(side, " < ", line);
     if (settings_.trace) std::fprintf(stderr, "%s < %s\n", side == WHITE ? "W" : "B", line.c_str());
     engines_[side]->writeLine(line);
+  }
+
+  // The last lines of the dialogue, kept so that a time loss can be explained afterwards.
+  void remember(int side, const char* direction, const std::string& line) {
+    const auto since = std::chrono::steady_clock::now() - gameStart_;
+    const long ms = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+    recent_.push_back(std::to_string(ms) + " ms " + (side == WHITE ? "W" : "B") + direction + line);
+    if (recent_.size() > REMEMBERED_LINES) recent_.pop_front();
   }
 
   void both(const std::string& line) {
@@ -103,6 +114,7 @@ class SoakGame {
   }
 
   void traceLines(int side, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) remember(side, " > ", line);
     if (!settings_.trace) return;
     for (const std::string& line : lines) std::fprintf(stderr, "%s > %s\n", side == WHITE ? "W" : "B", line.c_str());
   }
@@ -220,6 +232,9 @@ class SoakGame {
       // Counted once per side; the game goes on as with an interface that does not call flags,
       // so the engine also meets clocks below zero.
       flagFallen_[side] = true;
+      if (report_.timeLosses == 0) {
+        for (const std::string& text : recent_) report_.timeLossContext += "    " + text + "\n";
+      }
       report_.timeLosses += 1;
       report_.timeLossDetail += std::string(side == WHITE ? " White" : " Black") + " at ply " +
                                 std::to_string(moves_.size() + 1) + " (" + std::to_string(clock_[side]) + " cs)";
@@ -398,6 +413,8 @@ class SoakGame {
   bool post_[2] = {false, false};
   bool ponder_[2] = {false, false};
   bool flagFallen_[2] = {false, false};
+  const std::chrono::steady_clock::time_point gameStart_ = std::chrono::steady_clock::now();
+  std::deque<std::string> recent_;
   bool resumedWithGo_ = false;  // the interlude restarted the play with "go"
   std::vector<std::string> moves_;
   SoakGameReport report_;

@@ -39,6 +39,7 @@ struct SoakGameReport {
   std::string reason;
   int timeLosses = 0;   // sides whose clock fell below zero (each counted once per game)
   std::string timeLossDetail;
+  std::string timeLossContext;  // the dialogue before the first flag fell, a line each, with times
   int moves = 0;        // moves the engines played and the referee checked (take-backs replayed included)
   int restarts = 0;     // "new" in the middle of a game
   int takebacks = 0;
