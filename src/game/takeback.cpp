@@ -17,7 +17,7 @@ void takeBackMove() {
   int mover = Board.colorAt[move.to];
   unmakeMove(mover, move);
   returnMoveToGo(mover);
-  ProtocolState.gameOver = 0;
+  reopenGame();
   EvalContext.searchDepth = 0;
   setSideToMove(Board.sideToMove ^ 1);
 }

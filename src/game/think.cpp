@@ -179,7 +179,7 @@ void resetThinkState(int side, int mode) {
   s.legalRootMoves = 0;
   s.rootMovesSearched = 0;
   Notation.thinkingPrinted = 0;
-  if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
+  if (mode == THINK_MOVE) forgetPonderMove();
 }
 
 // The phase and the full evaluation of the root: the book candidates are measured against it.
@@ -594,14 +594,13 @@ void recordEngineMove(const RootContext& ctx, int score) {
 // Steps 13 to 15. Game end, the move, the bookkeeping.
 void finishThink(RootContext& ctx) {
   SearchData& s = SearchState;
-  ProtocolData& protocol = ProtocolState;
   Move best = rootMove(ctx.first);
   const int score = best.score;
   // Step 13. Game end, and the move to ponder on.
   judgeOutcome(best, score);
   if (!ctx.bookMove) {
-    protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
-    if ((best.flags & PROMOTION) || protocol.fritzMode) protocol.ponderMove = 0;
+    const bool noPonder = s.pv[1] == 0 || (best.flags & PROMOTION) || ProtocolState.fritzMode;
+    setPonderMove(noPonder ? 0 : s.pv[2]);
   } else {
     refreshElapsed();
   }
@@ -618,11 +617,11 @@ void finishThink(RootContext& ctx) {
   if (play) recordEngineMove(ctx, score);
   updateClockAfterMove();
   if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
-    protocol.gameOver = 1;
+    markGameOver();
   } else if (play) {
     setSideToMove(EvalContext.rootSide ^ 1);
   }
-  if (protocol.gameOver) protocol.ponderMove = 0;
+  if (ProtocolState.gameOver) forgetPonderMove();
 }
 
 }  // namespace
@@ -650,7 +649,7 @@ void think(int side, int mode) {
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(side)) {
     EvalContext.searchDepth = 0;
     // No move is played, so there is no reply to ponder on either.
-    if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
+    if (mode == THINK_MOVE) forgetPonderMove();
     return;
   }
   RootContext ctx{};

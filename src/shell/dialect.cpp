@@ -110,7 +110,7 @@ void readLinesWhileSearching(bool (*execute)(const char* line)) {
   char line[WIDE_CBUF_SIZE];
   for (;;) {
     if (readLine(line, WIDE_CBUF_SIZE) != 1) {
-      ProtocolState.quitRequested = 1;
+      requestQuit();
       requestSearchStop();
       return;
     }

@@ -103,7 +103,7 @@ void leaveEditMode(const EditState& edit) {
   setEpSquare(edit.pendingEpSquare);
   clearCastledMarks();
   recomputeBoardState();
-  ProtocolState.bookAllowed = 0;
+  setBookAllowed(false);
   clearHashTables();
   clearPawnTable();
   clearScoreTable();
@@ -119,7 +119,7 @@ void editMode() {
   char line[EDIT_LINE_SIZE];
   for (;;) {
     if (readLine(line, EDIT_LINE_SIZE) < 0) {
-      ProtocolState.quitRequested = 1;  // end of input: leave at once, then end the engine
+      requestQuit();  // end of input: leave at once, then end the engine
       break;
     }
     if (line[0] == '\0') continue;

@@ -97,7 +97,7 @@ void copyLineWords(LineWords& words, const char* line) {
 // empty line, or the end of input (which ends the program as "quit" does).
 bool readWords(LineWords& words) {
   if (readLine(words.line, LINE_SIZE) != 1) {
-    ProtocolState.quitRequested = 1;
+    requestQuit();
     requestStop();
     return false;
   }
@@ -149,7 +149,7 @@ void acceptPonderHit(const char* word) {
   // A move-now request that came with the move: play at once. The other interface variant takes
   // the request as a cancellation of the hit instead.
   if (std::strchr(Input.CBuf, '?') != nullptr) {
-    if (ProtocolState.fritzMode) ProtocolState.ponderHit = 0;
+    if (ProtocolState.fritzMode) clearPonderHit();
     requestStop();
   }
 }
@@ -187,11 +187,11 @@ Next executeWord(const LineWords& words, int i) {
   const char* argument = wordAt(words, i + 1);
   if (isWord(word, "black") || isWord(word, "white") || isWord(word, "post")) return Next::word;
   if (isWord(word, "easy") || isWord(word, "hard")) {
-    ProtocolState.ponderEnabled = isWord(word, "hard") ? 1 : 0;
+    setPonderEnabled(isWord(word, "hard"));
     return Next::word;
   }
   if (isWord(word, "pb")) {
-    ProtocolState.ponderEnabled = ProtocolState.ponderEnabled ? 0 : 1;
+    togglePonderEnabled();
     return Next::word;
   }
   if (isWord(word, ".")) {
@@ -199,12 +199,12 @@ Next executeWord(const LineWords& words, int i) {
     return Next::word;
   }
   if (isWord(word, "quit")) {
-    ProtocolState.quitRequested = 1;
+    requestQuit();
     requestStop();  // the program ends as soon as the search has unwound
     return Next::word;
   }
   if (isWord(word, "force")) {
-    ProtocolState.forceMode = 1;
+    setForceMode(true);
     return Next::word;
   }
   if (isWord(word, "st")) {
@@ -236,7 +236,7 @@ bool executeLine(const LineWords& words) {
     return false;
   }
   if (isWord(first, "exit") || isWord(first, "?")) {
-    if (isWord(first, "exit")) ProtocolState.analyzing = 0;
+    if (isWord(first, "exit")) leaveAnalysis();
     requestStop();
     logPrintf("%s\n", words.line);
     return false;
@@ -256,7 +256,7 @@ bool executeLine(const LineWords& words) {
 
 void takePonderHit() {
   setPondering(false);
-  ProtocolState.ponderHit = 1;
+  markPonderHit();
 
   int32_t target = TimeControl.Responsetime;
   if (target > HIT_SHORT_LIMIT) {

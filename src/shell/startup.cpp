@@ -118,9 +118,9 @@ void setStartTimeControl() {
 void runSetboardSearch(const char* position) {
   if (!setupPosition(position) || !positionIsPlayable(Board.sideToMove)) return;
   EvalContext.searchDepth = 0;
-  ProtocolState.ponderMove = 0;
+  forgetPonderMove();
   setFixedTimeControl(SETBOARD_CLOCK);
-  ProtocolState.setboardRun = 1;
+  setSetboardRun(true);
   sendLine("Hello from Vostrel!\n");
   think(Board.sideToMove, THINK_MOVE);
 }
@@ -152,7 +152,6 @@ void onSignal(int) {}
 int initEngine() {
   // Step 1. Input and the switches the configuration file may change.
   Input.CBuf[0] = '\0';
-  ProtocolState.fritzMode = 0;
   EngineSettings.learningEnabled = 0;
   EngineSettings.attackStyleCA = 0;
   EngineSettings.attackStyleRI = 0;
@@ -161,10 +160,8 @@ int initEngine() {
   EngineSettings.styleFlags = 0;
   // Step 2. The move, history and pawn tables are static arrays: nothing to allocate.
   // Step 3. The modes and switches the configuration file may set, at their defaults.
-  ProtocolState.analyzing = 0;
-  ProtocolState.randomMode = 0;
+  setStartupProtocolState();
   EngineSettings.logEnabled = 0;
-  ProtocolState.ponderEnabled = 1;
   EngineSettings.bookEnabled = 1;
   // Step 4. The configuration file; a defective one has been rewritten and the user told.
   if (!readConfigFile()) return INIT_CONFIG_REWRITTEN;
@@ -228,7 +225,7 @@ int engineMain(int argc, char** argv) {
   // Step 1. Defaults for a run: no setboard search, default table sizes. Interfaces send the
   // interrupt signal at any time, also while the tables are still being cleared.
   ignoreInterrupts();
-  ProtocolState.setboardRun = 0;
+  setSetboardRun(false);
   HashTable.hashMask = DEFAULT_HASH_MASK;
   ScoreTable.scoreEntries = DEFAULT_SCORE_ENTRIES;
   // Step 2. A position argument sorts after the bare word; a number never does.

@@ -33,7 +33,7 @@ int setUpDiagnosticEngine() {
   EngineSettings.styleFlags = 0;
   EngineSettings.bookEnabled = EngineSettings.learningEnabled = EngineSettings.logEnabled = 0;
   LogState.logFile = nullptr;
-  ProtocolState = ProtocolData{};
+  clearProtocolState();
   initBoardTables();
   return allocatePositionTables(DIAGNOSTIC_HASH_MEGABYTES) == 0 ? 1 : 0;
 }
