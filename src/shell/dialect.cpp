@@ -75,17 +75,8 @@ void handleDialectInputWhileSearching() {
 bool setUpGamePosition(const char* fen) {
   char text[POSITION_TEXT_SIZE];
   if (std::snprintf(text, sizeof text, "%s%s", SETBOARD_PREFIX, fen) >= static_cast<int>(sizeof text)) return false;
-  const BoardData saved = Board;
   // Castling rights come from the text alone, not from the king moves of an earlier game.
-  for (int16_t& count : Board.squareMoves) count = 0;
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
-  if (!setupPosition(text) || !positionIsPlayable(Board.sideToMove)) {
-    Board = saved;
-    return false;
-  }
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  return true;
+  return setupFreshPosition(text) != 0;
 }
 
 bool namesLegalMove(const char* text) {
@@ -98,7 +89,7 @@ bool namesLegalMove(const char* text) {
   makeMove(mover, move);
   const bool legal = !isSquareAttacked(Board.pieceList[mover][0], mover ^ 1);
   unmakeMove(mover, move);
-  Board.lastTo = lastTo;
+  restoreLastTo(lastTo);
   return legal;
 }
 

@@ -113,7 +113,7 @@ void leaveEditMode(const EditState& edit) {
 
 void editMode() {
   // Step 1. Every castling right granted until "castle" withdraws one.
-  for (int16_t& count : Board.squareMoves) count = 0;
+  clearSquareMoves();
   EditState edit = {NO_EP_SQUARE, WHITE};
   // Step 2. Edit lines until "." or the end of input.
   char line[EDIT_LINE_SIZE];

@@ -209,7 +209,7 @@ void playListedMoves(const std::vector<std::string>& words, size_t first) {
       sendInfo("illegal move " + words[i] + ": the position ends before it");
       return;
     }
-    Board.sideToMove ^= 1;
+    setSideToMove(Board.sideToMove ^ 1);
     Uci.moves.push_back(words[i]);
   }
 }

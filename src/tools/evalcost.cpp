@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,12 +32,8 @@ constexpr int EXIT_BAD_ARGUMENT = 2;
 ScoreEntry costScoreEntries[COST_SCORE_ENTRIES];
 
 bool setUpRoot(const char* fen) {
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
   forgetLastTo();
-  std::memset(Board.castled, 0, sizeof Board.castled);
-  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-  if (!setupPosition((std::string("setboard ") + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;
+  if (!setupFreshPosition((std::string("setboard ") + fen).c_str())) return false;
   clearScoreTable();
   clearPawnTable();
   Ordering.ply = 1;

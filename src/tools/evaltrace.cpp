@@ -3,7 +3,6 @@
 #include "tools/evaltrace.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "board/board.h"
@@ -38,16 +37,6 @@ constexpr int ENDGAME_RULE_NAME_COUNT = sizeof ENDGAME_RULE_NAMES / sizeof ENDGA
 static_assert(ENDGAME_RULE_NAME_COUNT == ENDGAME_RULE_LAZY + 1, "a name for every endgame rule");
 
 ScoreEntry traceScoreEntries[TRACE_SCORE_ENTRIES];
-
-// A fresh game record around the position: no moves made, every castling square unmoved
-// unless the FEN withdraws the right.
-void resetGameFields() {
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  forgetLastTo();
-  std::memset(Board.castled, 0, sizeof Board.castled);
-  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-}
 
 // argv[2..] joined with blanks, or the initial position.
 std::string fenFromArguments(int argc, char** argv) {
@@ -171,8 +160,10 @@ int runEvalCommand(int argc, char** argv) {
   const std::string fen = fenFromArguments(argc, argv);
   initBoardTables();
   setPieceValues(false);
-  resetGameFields();
-  if (!setupPosition((SETBOARD_PREFIX + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+  // A fresh game record around the position: no moves made, every castling square unmoved
+  // unless the FEN withdraws the right.
+  forgetLastTo();
+  if (!setupFreshPosition((SETBOARD_PREFIX + fen).c_str())) {
     std::fprintf(stderr, "eval: position refused: %s\n", fen.c_str());
     return REFUSED_STATUS;
   }

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "board/attack.h"
@@ -102,11 +101,7 @@ int runPerftCommand(int argc, char** argv) {
 
   initBoardTables();
   setPieceValues(false);
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  std::memset(Board.castled, 0, sizeof Board.castled);
-  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-  if (fen.empty() || !setupPosition(("setboard " + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+  if (fen.empty() || !setupFreshPosition(("setboard " + fen).c_str())) {
     std::fprintf(stderr, "perft: position refused: %s\n", fen.c_str());
     return PERFT_EXIT_REFUSED;
   }
