@@ -168,10 +168,7 @@ void probeRootHashMove() {
 void resetThinkState(int side, int mode) {
   SearchData& s = SearchState;
   clearThinkRecords();
-  TimeControl.failLowActive = 0;
-  TimeControl.timeExtended = 0;
-  TimeControl.extensionCounter = 0;
-  TimeControl.extraTime = 0;
+  resetThinkTimeState();
   setPondering(mode == THINK_PONDER || ProtocolState.analyzing);
   EvalContext.rootSide = static_cast<int8_t>(side);
   if (!s.pondering) setSideToMove(side);

@@ -136,8 +136,7 @@ int runEpdCommand(int argc, char** argv) {
       continue;
     }
     if (seconds > 0) {
-      setFixedTimeControl(seconds * CENTISECONDS_PER_SECOND);
-      TimeControl.baseSeconds = seconds;
+      setFixedTimePerMove(seconds);
     } else {
       setFixedDepthControl(depth);
     }
