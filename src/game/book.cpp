@@ -118,6 +118,12 @@ void clearBookCandidates() {
   Book.candidateCount = 0;
 }
 
+void keepBookCandidate(int searchDelta) {
+  assert(Book.candidateCount < MAX_BOOK_CANDIDATES);
+  Book.bookCandidate[Book.candidateCount].searchDelta = static_cast<int16_t>(searchDelta);
+  Book.candidateCount += 1;
+}
+
 // ---- Probe ------------------------------------------------------------------------------------------
 
 // Binary search of the index for `key`; 1 with the entry's record number, 0 when absent or

@@ -240,3 +240,7 @@ int parseSquareText(const char* text) {
   if (text[1] < '1' || text[1] >= '1' + RANK_COUNT) return -1;
   return squareAt(text[1] - '1', text[0] - 'a');
 }
+
+void forgetThinkingLines() { Notation.thinkingPrinted = 0; }
+
+void forceNextThinkingLine() { Notation.thinkingPrinted = FORCE_THINKING_LINE; }
