@@ -18,6 +18,6 @@ void takeBackMove() {
   unmakeMove(mover, move);
   returnMoveToGo(mover);
   reopenGame();
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
   setSideToMove(Board.sideToMove ^ 1);
 }

@@ -12,6 +12,10 @@ void stopSearchNow() { SearchState.stopSearch = 1; }
 
 void markInputPending() { SearchState.inputPending = 1; }
 
+void requestSearchStop() {
+  if (!SearchState.stopSearch) markInputPending();
+}
+
 void clearInputPending() { SearchState.inputPending = 0; }
 
 void setPondering(bool pondering) { SearchState.pondering = static_cast<int8_t>(pondering); }

@@ -59,6 +59,8 @@ extern SearchData SearchState;
 void stopSearchNow();
 // Input arrived while the search runs; the next stop test acts on it.
 void markInputPending();
+// Asks the running search to end at its next stop test, unless it is already ending.
+void requestSearchStop();
 // The waiting input has been acted on.
 void clearInputPending();
 // Pondering or analysing (true), or thinking on the engine's own time (false).

@@ -66,7 +66,7 @@ bool isWord(const char* line, const char* word) { return std::strcmp(line, word)
 // Keeps the low bits of a product the way the 32-bit fields store it.
 
 void runThink(int side, int mode) {
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
   think(side, mode);
 }
 
@@ -87,9 +87,9 @@ bool isPromotionCode(uint16_t code) {
 
 // Finds the first generated move of the side to move with the squares of `code`.
 bool findGeneratedMove(uint16_t code, Move& found) {
-  Ordering.ply = PONDER_PLY;
+  setPly(PONDER_PLY);
   generateMoves(Board.sideToMove);
-  Ordering.ply = 1;
+  setPly(1);
   const int first = MoveStack.plyStart[PONDER_PLY];
   const int end = MoveStack.plyStart[PONDER_PLY + 1];
   for (int i = first; i < end; ++i) {
@@ -213,7 +213,7 @@ void chooseSideToMove(int side) {
 
 // Anything no command claimed is taken as the opponent's move.
 After executeMove(char* line) {
-  Ordering.ply = 1;
+  setPly(1);
   if (!enterMove(line)) return After::tail;
   setSideToMove(Board.sideToMove ^ 1);
   if (ProtocolState.analyzing) return After::leave;
@@ -335,7 +335,7 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "bk")) {
-    Ordering.ply = 1;
+    setPly(1);
     runThink(Board.sideToMove, THINK_BOOKINFO);
     return After::tail;
   }
@@ -372,7 +372,7 @@ void processCommands() {
     return;
   }
   // Step 1. The interpreter's ply, and no quit requested yet.
-  Ordering.ply = 1;
+  setPly(1);
   clearQuitRequest();
   // Step 2. Background thinking at entry.
   if (ProtocolState.analyzing) {

@@ -81,7 +81,7 @@ bool setUpGamePosition(const char* fen) {
 
 bool namesLegalMove(const char* text) {
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(Board.sideToMove)) return false;
-  Ordering.ply = 1;
+  setPly(1);
   Move move;
   if (!findNamedMove(text, move)) return false;
   const int mover = Board.sideToMove;
@@ -91,10 +91,6 @@ bool namesLegalMove(const char* text) {
   unmakeMove(mover, move);
   restoreLastTo(lastTo);
   return legal;
-}
-
-void requestSearchStop() {
-  if (!SearchState.stopSearch) SearchState.inputPending = 1;
 }
 
 void readLinesWhileSearching(bool (*execute)(const char* line)) {

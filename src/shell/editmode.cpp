@@ -99,7 +99,7 @@ bool executeEditLine(const char* line, EditState& edit) {
 // mark, no book, clean position tables.
 void leaveEditMode(const EditState& edit) {
   restartGameRecord(EDITED_LAST_IRREVERSIBLE);
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
   setEpSquare(edit.pendingEpSquare);
   clearCastledMarks();
   recomputeBoardState();

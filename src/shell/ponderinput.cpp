@@ -77,11 +77,6 @@ const char* lineFromWord(const LineWords& words, int i) {
 
 const char* colourName(int colour) { return colour == WHITE ? "White" : "Black"; }
 
-// Asks the running search to end at its next test, unless it is already ending.
-void requestStop() {
-  if (!SearchState.stopSearch) markInputPending();
-}
-
 void splitLineWords(LineWords& words) {
   words.count = tokenize(words.line, COMMAND_SEPARATORS);
   for (int i = 0; i < words.count; ++i) std::memcpy(words.words[i], Input.tokens[i], TOKEN_SIZE);
@@ -98,7 +93,7 @@ void copyLineWords(LineWords& words, const char* line) {
 bool readWords(LineWords& words) {
   if (readLine(words.line, LINE_SIZE) != 1) {
     requestQuit();
-    requestStop();
+    requestSearchStop();
     return false;
   }
   splitLineWords(words);
@@ -150,7 +145,7 @@ void acceptPonderHit(const char* word) {
   // the request as a cancellation of the hit instead.
   if (std::strchr(Input.CBuf, '?') != nullptr) {
     if (ProtocolState.fritzMode) clearPonderHit();
-    requestStop();
+    requestSearchStop();
   }
 }
 
@@ -159,7 +154,7 @@ void acceptPonderHit(const char* word) {
 void handOverToInterpreter(const LineWords& words, int i, uint16_t code) {
   logPrintf("Unexpected move entered during PONDERING: %s: %s\n",
             colourName(Board.colorAt[moveCodeTo(code)]), words.words[i]);
-  requestStop();
+  requestSearchStop();
   // The line came out of CBuf in this run and nothing has been read since, so it fits again.
   const int fitted = unreadLine(lineFromWord(words, i));
   assert(fitted == 1);
@@ -200,7 +195,7 @@ Next executeWord(const LineWords& words, int i) {
   }
   if (isWord(word, "quit")) {
     requestQuit();
-    requestStop();  // the program ends as soon as the search has unwound
+    requestSearchStop();  // the program ends as soon as the search has unwound
     return Next::word;
   }
   if (isWord(word, "force")) {
@@ -237,7 +232,7 @@ bool executeLine(const LineWords& words) {
   }
   if (isWord(first, "exit") || isWord(first, "?")) {
     if (isWord(first, "exit")) leaveAnalysis();
-    requestStop();
+    requestSearchStop();
     logPrintf("%s\n", words.line);
     return false;
   }
@@ -279,10 +274,7 @@ bool executeLineWhileSearching(const char* line) {
 // line per call in the other interface variant), until a line ends the run or the search has
 // been asked to stop.
 void handleInputWhileSearching() {
-  struct RunCount {
-    RunCount() { Input.handlerRuns += 1; }
-    ~RunCount() { Input.handlerRuns -= 1; }
-  } run;
+  const HandlerRunCount run;
   assert(Input.handlerRuns <= 2);
   LineWords words;
   for (;;) {

@@ -204,7 +204,7 @@ void playListedMoves(const std::vector<std::string>& words, size_t first) {
     char text[TOKEN_SIZE];
     std::strncpy(text, words[i].c_str(), sizeof text - 1);
     text[sizeof text - 1] = '\0';
-    Ordering.ply = 1;
+    setPly(1);
     if (words[i].size() >= sizeof text || !enterMove(text)) {
       sendInfo("illegal move " + words[i] + ": the position ends before it");
       return;
@@ -294,8 +294,8 @@ void waitForStopOrPonderHit() {
 }
 
 void runThink(int side, int mode) {
-  EvalContext.searchDepth = 0;
-  Ordering.ply = 1;
+  clearSearchDepth();
+  setPly(1);
   think(side, mode);
 }
 
@@ -426,7 +426,7 @@ void executeUciLine(const char* line) {
 
 void startUciSession() {
   setThinkReporter(&uciReporter);
-  Input.wideBuffer = 1;
+  useWideBuffer();
   forgetPonderMove();
   sendLine("id name %s\n", ENGINE_NAME);
   sendLine("id author %s\n", ENGINE_AUTHOR);

@@ -199,10 +199,8 @@ bool executeWhileSearching(const char* line) {
   if (isWord(word, ".")) {
     // The status line answers before any later line: its poll must not run the next ones first,
     // so it counts as a nested run.
-    Input.handlerRuns += 1;
-    const bool goOn = executeLineWhileSearching(line);
-    Input.handlerRuns -= 1;
-    return goOn;
+    const HandlerRunCount nested;
+    return executeLineWhileSearching(line);
   }
   const char* rest = isWord(word, "usermove") ? argument : line;
   if (pondering) return executeLineWhileSearching(rest);
@@ -270,9 +268,6 @@ DialectStep runXboardLine(char* line) {
 }
 
 void handleXboardInputWhileSearching() {
-  struct RunCount {
-    RunCount() { Input.handlerRuns += 1; }
-    ~RunCount() { Input.handlerRuns -= 1; }
-  } run;
+  const HandlerRunCount run;
   readLinesWhileSearching(executeWhileSearching);
 }

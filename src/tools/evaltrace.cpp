@@ -50,14 +50,13 @@ std::string fenFromArguments(int argc, char** argv) {
 
 // The state the think driver prepares before it evaluates the root.
 void prepareRootEvaluation() {
-  ScoreTable.entries = traceScoreEntries;
-  ScoreTable.scoreEntries = TRACE_SCORE_ENTRIES;
+  setScoreTableStorage(traceScoreEntries, TRACE_SCORE_ENTRIES);
   clearScoreTable();
   clearPawnTable();
-  Ordering.ply = 1;
-  EvalContext.searchDepth = 0;
-  EvalContext.rootSide = Board.sideToMove;
-  EvalContext.rootBonus[1] = 0;
+  setPly(1);
+  clearSearchDepth();
+  setRootSide(Board.sideToMove);
+  clearRootBonus(1);
   preparePhaseState();
 }
 

@@ -57,7 +57,7 @@ void startBookGame() {
   forgetLastTo();
   clearMoveStack();
   fillTypeCount();
-  Ordering.ply = 1;
+  setPly(1);
 }
 
 static const char* sanProblem(SanStatus status) {

@@ -69,9 +69,9 @@ uint64_t perft(int side, int depth) {
       if (depth == 1) {
         nodes += 1;
       } else {
-        Ordering.ply = ply + 1;
+        setPly(ply + 1);
         nodes += perft(side ^ 1, depth - 1);
-        Ordering.ply = ply;
+        setPly(ply);
       }
     }
     unmakeMove(side, move);
@@ -121,9 +121,9 @@ int runPerftCommand(int argc, char** argv) {
       Move move = MoveStack.moveStack[i];
       makeMove(side, move);
       if (legal || !ownKingAttackedAfter(side, move, true)) {
-        Ordering.ply = 2;
+        setPly(2);
         uint64_t count = perft(side ^ 1, depth - 1);
-        Ordering.ply = 1;
+        setPly(1);
         char text[8];
         coordinateText(move, text);
         std::printf("%s: %llu\n", text, static_cast<unsigned long long>(count));
