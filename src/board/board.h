@@ -56,7 +56,8 @@ void forgetLastTo();
 // The latest to-square as it was before a trial makeMove/unmakeMove (which leaves it changed).
 void restoreLastTo(int8_t square);
 
-// Edits of the square arrays; the caller rebuilds the derived fields with recomputeBoardState.
+// Edits of the square arrays; the caller rebuilds the derived fields with recomputeBoardState, or
+// puts the squares back as they were before anything reads the other fields.
 void setSquare(int square, int piece, int colour);
 // The square a double pawn push just jumped over (-1 or 0: none).
 void setEpSquare(int square);
