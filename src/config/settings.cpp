@@ -186,7 +186,8 @@ void setHashMegabytes(int megabytes) { EngineSettings.hashMegabytes = megabytes;
 void setSelectivity(int selectivity) { EngineSettings.selectivity = static_cast<int8_t>(selectivity); }
 
 void setStyleFlag(int16_t flag, bool on) {
-  EngineSettings.styleFlags = static_cast<int16_t>(on ? EngineSettings.styleFlags | flag : EngineSettings.styleFlags & ~flag);
+  const int16_t flags = EngineSettings.styleFlags;
+  EngineSettings.styleFlags = static_cast<int16_t>(on ? flags | flag : flags & ~flag);
 }
 
 void setBookEnabled(bool on) { EngineSettings.bookEnabled = static_cast<int8_t>(on); }

@@ -51,7 +51,8 @@ void noteRootCastlingChances() {
     auto unmoved = [side](int square, int piece) {
       return Board.squareMoves[square] == 0 && Board.pieceAt[square] == piece && Board.colorAt[square] == side;
     };
-    EvalState.rootCastlingChance[side] = static_cast<int8_t>(
-        Board.castled[side] == 0 && unmoved(home.king, KING) && (unmoved(home.queenRook, ROOK) || unmoved(home.kingRook, ROOK)));
+    const bool rookUnmoved = unmoved(home.queenRook, ROOK) || unmoved(home.kingRook, ROOK);
+    EvalState.rootCastlingChance[side] =
+        static_cast<int8_t>(Board.castled[side] == 0 && unmoved(home.king, KING) && rookUnmoved);
   }
 }
