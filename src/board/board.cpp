@@ -21,6 +21,8 @@ void setSideToMove(int side) { Board.sideToMove = static_cast<int8_t>(side); }
 
 void forgetLastTo() { Board.lastTo = -1; }
 
+void restoreLastTo(int8_t square) { Board.lastTo = square; }
+
 void setSquare(int square, int piece, int colour) {
   Board.pieceAt[square] = static_cast<int8_t>(piece);
   Board.colorAt[square] = static_cast<int8_t>(colour);
@@ -34,6 +36,8 @@ void restartGameRecord(int lastIrreversible) {
 }
 
 void clearCastledMarks() { Board.castled[WHITE] = Board.castled[BLACK] = 0; }
+
+void clearSquareMoves() { std::memset(Board.squareMoves, 0, sizeof Board.squareMoves); }
 
 void withdrawRookCastling(int rookSquare) {
   if (Board.squareMoves[rookSquare] == 0) Board.squareMoves[rookSquare] = 1;

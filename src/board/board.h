@@ -53,8 +53,11 @@ void placeInitialPieces();
 void setSideToMove(int side);
 // No latest to-square: nothing has been moved in the line under search yet.
 void forgetLastTo();
+// The latest to-square as it was before a trial makeMove/unmakeMove (which leaves it changed).
+void restoreLastTo(int8_t square);
 
-// Edits of the square arrays; the caller rebuilds the derived fields with recomputeBoardState.
+// Edits of the square arrays; the caller rebuilds the derived fields with recomputeBoardState, or
+// puts the squares back as they were before anything reads the other fields.
 void setSquare(int square, int piece, int colour);
 // The square a double pawn push just jumped over (-1 or 0: none).
 void setEpSquare(int square);
@@ -63,6 +66,9 @@ void setEpSquare(int square);
 void restartGameRecord(int lastIrreversible);
 // Neither side counts as having castled.
 void clearCastledMarks();
+// No square counts as moved from or captured on: every castling right is there until a rook's
+// right is withdrawn.
+void clearSquareMoves();
 // The castling right that uses the rook on `rookSquare` is gone: its square counts as moved from.
 // A larger count stays, so a later take-back cannot restore a right the game had lost.
 void withdrawRookCastling(int rookSquare);

@@ -396,3 +396,12 @@ int castle(int side, int kingFrom, int kingTo, int mode) {
   }
   return 1;
 }
+
+void recordThinkResult(int score, int depth, int32_t timeUsed, int32_t nodes, bool bookMove) {
+  GameRecord& record = GameHistory[Board.gameCount];
+  record.score = static_cast<int16_t>(score);
+  record.depth = static_cast<int8_t>(depth);
+  record.timeUsed = timeUsed;
+  record.nodes = nodes;
+  record.bookMark = static_cast<int16_t>(bookMove ? 1 : 0);
+}

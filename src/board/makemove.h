@@ -73,3 +73,7 @@ constexpr int CASTLE_MAKE = 1;
 constexpr int CASTLE_UNMAKE = 2;
 // mode 0 tests whether castling is allowed (1/0); modes 1 and 2 make/unmake it and return 1.
 int castle(int side, int kingFrom, int kingTo, int mode);
+
+// The think driver's entries in the record of the engine's move just made: its score, the
+// iteration reached, the time and nodes spent, and whether it came from the book.
+void recordThinkResult(int score, int depth, int32_t timeUsed, int32_t nodes, bool bookMove);

@@ -25,3 +25,6 @@ void pickBest(int first, int last);           // swaps the best-scored entry of 
 
 // Clears the whole stack and the segment starts (new game).
 void clearMoveStack();
+
+// The moves of `ply` start at the bottom of the stack: nothing is generated below them.
+inline void startPlyAtStackBottom(int ply) { MoveStack.plyStart[ply] = 0; }

@@ -17,5 +17,22 @@ void clearOrderingInputs() {
   Ordering.ply = 1;
   Ordering.hashMove = 0;
   clearKillersAndHistory(0);
-  MoveStack.plyStart[1] = 0;
+  startPlyAtStackBottom(1);
+}
+
+void seedKillersFromPv(const uint16_t* pv, int lastPly) {
+  bool ended = false;
+  for (int p = 1; p <= lastPly; ++p) {
+    const uint16_t move = ended ? 0 : pv[p];
+    if (move == 0) {
+      ended = true;
+      Ordering.killer1[p] = Ordering.killer2[p] = 0;
+    } else if (move == Ordering.killer1[p]) {
+      Ordering.killer2[p] = 0;
+    } else {
+      Ordering.killer1[p] = move;
+      Ordering.killer2[p] = 0;
+    }
+    Ordering.bestAtPly[p] = 0;
+  }
 }

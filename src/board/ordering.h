@@ -21,3 +21,17 @@ extern OrderingData Ordering;
 void clearKillersAndHistory(int16_t historyStart);
 // Ply 1 at the stack's start, and no hash move, best move, killers or history to order by.
 void clearOrderingInputs();
+
+// The ply generation and ordering work at (1 = the root); one ply deeper and back.
+inline void setPly(int ply) { Ordering.ply = ply; }
+inline void enterNextPly() { Ordering.ply += 1; }
+inline void returnToPreviousPly() { Ordering.ply -= 1; }
+// One more node: a move made, a null move or a legality test.
+inline void countNode() { Ordering.nodes += 1; }
+inline void resetNodeCount() { Ordering.nodes = 0; }
+// The move the hash table suggests at the node under search (0: none).
+inline void setHashMove(uint16_t code) { Ordering.hashMove = code; }
+// The principal variation pv[1..lastPly] seeds the killers of the next iteration: its move at a
+// ply becomes that ply's first killer (one that already is keeps its place), the second killer
+// is cleared, and every ply after the variation ends loses both; no best move per ply.
+void seedKillersFromPv(const uint16_t* pv, int lastPly);

@@ -132,14 +132,26 @@ int setupPosition(const char* text) {
   return 1;
 }
 
+int setupFreshPosition(const char* text) {
+  const BoardData saved = Board;
+  clearSquareMoves();
+  clearCastledMarks();
+  if (!setupPosition(text) || !positionIsPlayable(Board.sideToMove)) {
+    Board = saved;
+    return 0;
+  }
+  restartGameRecord(0);
+  return 1;
+}
+
 void setupInitialPosition() {
   // epSquare 0 also reads as "none".
   Board.epSquare = 0;
   Board.gameCount = 0;
   Board.lastIrreversible = 0;
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
+  clearCastledMarks();
   Board.sideToMove = WHITE;
-  for (int16_t& count : Board.squareMoves) count = 0;
+  clearSquareMoves();
   placeInitialPieces();
   recomputeBoardState();
   assert(boardIsOk());

@@ -31,7 +31,7 @@ int openLogFile() {
     LogState.logFile = std::fopen(name, "wb");
     return LogState.logFile != nullptr ? 1 : 0;
   }
-  EngineSettings.logEnabled = 0;
+  setLogEnabled(false);
   return -1;
 }
 

@@ -156,3 +156,42 @@ int writeDefaultConfigFile() {
   const bool written = std::ferror(file) == 0;
   return std::fclose(file) == 0 && written ? 1 : 0;
 }
+
+namespace {
+
+constexpr int8_t START_SELECTIVITY = 2;
+
+}  // namespace
+
+void setStartupSettings() {
+  EngineSettings.learningEnabled = 0;
+  EngineSettings.attackStyleCA = 0;
+  EngineSettings.attackStyleRI = 0;
+  EngineSettings.selectivity = START_SELECTIVITY;
+  EngineSettings.styleFlags = 0;
+  EngineSettings.logEnabled = 0;
+  EngineSettings.bookEnabled = 1;
+}
+
+void setDiagnosticSettings(int hashMegabytes, int selectivity) {
+  EngineSettings.hashMegabytes = hashMegabytes;
+  EngineSettings.selectivity = static_cast<int8_t>(selectivity);
+  EngineSettings.attackStyleCA = EngineSettings.attackStyleRI = 0;
+  EngineSettings.styleFlags = 0;
+  EngineSettings.bookEnabled = EngineSettings.learningEnabled = EngineSettings.logEnabled = 0;
+}
+
+void setHashMegabytes(int megabytes) { EngineSettings.hashMegabytes = megabytes; }
+
+void setSelectivity(int selectivity) { EngineSettings.selectivity = static_cast<int8_t>(selectivity); }
+
+void setStyleFlag(int16_t flag, bool on) {
+  const int16_t flags = EngineSettings.styleFlags;
+  EngineSettings.styleFlags = static_cast<int16_t>(on ? flags | flag : flags & ~flag);
+}
+
+void setBookEnabled(bool on) { EngineSettings.bookEnabled = static_cast<int8_t>(on); }
+
+void setLearningEnabled(bool on) { EngineSettings.learningEnabled = static_cast<int8_t>(on); }
+
+void setLogEnabled(bool on) { EngineSettings.logEnabled = static_cast<int8_t>(on); }

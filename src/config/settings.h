@@ -25,3 +25,18 @@ int readConfigFile();
 
 // Writes the 19-line default file; returns 1 on success.
 int writeDefaultConfigFile();
+
+// ---- Changes outside the file ----
+// Start-up, before the file is read: selectivity 2, no style, no attack style, the book on,
+// learning and the log file off.
+void setStartupSettings();
+// The diagnostic tools: the given hash size and selectivity, no style, no attack style, and
+// neither book, learning nor log file.
+void setDiagnosticSettings(int hashMegabytes, int selectivity);
+void setHashMegabytes(int megabytes);
+void setSelectivity(int selectivity);
+// Sets (on) or clears one of the STYLE_ bits.
+void setStyleFlag(int16_t flag, bool on);
+void setBookEnabled(bool on);
+void setLearningEnabled(bool on);
+void setLogEnabled(bool on);

@@ -333,15 +333,13 @@ bool queenWinsRace(int queening) {
     savedPiece[i] = Board.pieceAt[squares[i]];
     savedColour[i] = Board.colorAt[squares[i]];
     const bool isQueen = i == 2;
-    Board.pieceAt[squares[i]] = static_cast<int8_t>(isQueen ? QUEEN : NONE);
-    Board.colorAt[squares[i]] = static_cast<int8_t>(isQueen ? queening : EMPTY);
+    setSquare(squares[i], isQueen ? QUEEN : NONE, isQueen ? queening : EMPTY);
   }
   const int target = EvalState.raceSquare[other];
   const bool wins = isSquareAttackedOnSquares(kingSquare(other), queening) == 1 ||
                     (isSquareAttackedOnSquares(target, queening) == 1 && isSquareAttackedOnSquares(target, other) == 0);
   for (int i = 2; i >= 0; --i) {
-    Board.pieceAt[squares[i]] = savedPiece[i];
-    Board.colorAt[squares[i]] = savedColour[i];
+    setSquare(squares[i], savedPiece[i], savedColour[i]);
   }
   return wins;
 }

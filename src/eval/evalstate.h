@@ -127,3 +127,8 @@ void forgetGamePhase();
 // The piece, threat and king accumulators of one colour, to zero (and no rook file); the full
 // evaluation and the endgame evaluation both start from here.
 void clearPieceAndKingTerms(int colour);
+// Start of a think: the score-table, pawn-table and full-evaluation counters to zero.
+void clearEvalStatistics();
+// At the root: whether each side can still castle (not castled yet, the king unmoved at home and
+// an unmoved rook in a corner), for the king-safety terms of the search to come.
+void noteRootCastlingChances();

@@ -510,7 +510,7 @@ int16_t evaluate(int side, int materialOnly, int alpha, int beta, int8_t* exact)
   assert(side == WHITE || side == BLACK);
   // Step 1. Material balance, game phase, no threat and no exact score yet.
   const Int16 matDiff = toInt16(Board.material[side] - Board.material[opp]);
-  EvalContext.materialBalance[Ordering.ply] = matDiff;
+  setMaterialBalance(Ordering.ply, matDiff);
   computeGamePhase();
   e.evalThreat = 0;
   *exact = 0;

@@ -29,6 +29,15 @@ void clearScoreTable() {
   EvalState.scoreTableFills = 0;
 }
 
+void setScoreTableStorage(ScoreEntry* entries, uint32_t count) {
+  ScoreTable.entries = entries;
+  ScoreTable.scoreEntries = count;
+}
+
+void forgetScoreTableStorage() { ScoreTable.entries = nullptr; }
+
+void setScoreEntryCount(uint32_t count) { ScoreTable.scoreEntries = count; }
+
 uint8_t scoreFlagsFor(int side) {
   uint8_t flags = static_cast<uint8_t>(side);
   if (pairUnmoved(E1, A1)) flags |= SCORE_WHITE_LONG;
@@ -67,6 +76,8 @@ ScoreEntry& scoreEntryForPosition() {
   assert(ScoreTable.entries != nullptr && ScoreTable.scoreEntries > 0);
   return ScoreTable.entries[scoreSlotOf(Board.hashKey)];
 }
+
+void emptyScoreEntryForPosition() { scoreEntryForPosition().flags = SCORE_ENTRY_EMPTY; }
 
 void prefetchScoreEntry() {
   if (ScoreTable.entries != nullptr) __builtin_prefetch(&ScoreTable.entries[scoreSlotOf(Board.hashKey)]);

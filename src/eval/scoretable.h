@@ -30,10 +30,19 @@ constexpr uint8_t SCORE_BLACK_LONG = 32;
 constexpr uint8_t SCORE_BLACK_SHORT = 16;
 
 void clearScoreTable();
+// The cache lives in `entries`, `count` of them: storage the caller owns and releases.
+// forgetScoreTableStorage: no storage (the count stays).
+void setScoreTableStorage(ScoreEntry* entries, uint32_t count);
+void forgetScoreTableStorage();
+// The entry count asked for before the tables are allocated (the command line); the allocation
+// sets its own.
+void setScoreEntryCount(uint32_t count);
 // The flags byte of the current position evaluated for `side`: side | castling bits.
 uint8_t scoreFlagsFor(int side);
 // The slot of the current position (hashKey mod scoreEntries).
 ScoreEntry& scoreEntryForPosition();
+// The slot of the current position is emptied: its next evaluation cannot come from the cache.
+void emptyScoreEntryForPosition();
 // key mod scoreEntries, the slot of a position with that hashKey.
 uint32_t scoreSlotOf(uint32_t key);
 // Starts loading the slot of the current position, ahead of its probe.

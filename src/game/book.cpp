@@ -98,7 +98,7 @@ void openBookFiles() {
   Book.bookDataFile = std::fopen(BOOK_DATA_FILE_NAME, "rb");
   Book.bookIndexFile = std::fopen(BOOK_INDEX_FILE_NAME, "rb");
   Book.bookIndexCount = 0;
-  if (Book.bookDataFile == nullptr || Book.bookIndexFile == nullptr) EngineSettings.bookEnabled = 0;
+  if (Book.bookDataFile == nullptr || Book.bookIndexFile == nullptr) setBookEnabled(false);
   if (!EngineSettings.bookEnabled) return;
   // A trailing partial entry of a truncated index is left out.
   int64_t entries = fileLength(Book.bookIndexFile) / BOOK_INDEX_ENTRY_SIZE;
@@ -116,6 +116,12 @@ void closeBookFiles() {
 void clearBookCandidates() {
   std::memset(Book.bookCandidate, 0, sizeof(Book.bookCandidate));
   Book.candidateCount = 0;
+}
+
+void keepBookCandidate(int searchDelta) {
+  assert(Book.candidateCount < MAX_BOOK_CANDIDATES);
+  Book.bookCandidate[Book.candidateCount].searchDelta = static_cast<int16_t>(searchDelta);
+  Book.candidateCount += 1;
 }
 
 // ---- Probe ------------------------------------------------------------------------------------------

@@ -66,6 +66,9 @@ void clearBookCandidates();
 // bookCandidate[slot] (the caller then counts it in candidateCount); else 0. Any damage counts as
 // a miss.
 int probeBook(int from, int to, int slot, int rootSide);
+// The candidate probeBook just filled at slot candidateCount is kept, with the result of its
+// quiet search minus the root evaluation.
+void keepBookCandidate(int searchDelta);
 // Chooses among the candidates (or, with `showInfo`, prints the "bk" text); returns the index
 // of the chosen candidate (the first after sorting), or -1 when there is no candidate.
 int chooseBookMove(int showInfo);

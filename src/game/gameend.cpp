@@ -102,10 +102,10 @@ int rootMoveDraws() {
 
 void judgeOutcome(Move& best, int score) {
   if (score == MATE_GIVEN_SCORE) {
-    ProtocolState.gameOver = 1;
+    markGameOver();
   } else if (score == NO_LEGAL_MOVE_SCORE) {
     if (isInCheck(EvalContext.rootSide)) {
-      ProtocolState.gameOver = 1;
+      markGameOver();
     } else {
       best.flags |= DRAW_FLAG;
     }

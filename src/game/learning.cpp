@@ -106,7 +106,7 @@ void openLearningFile() {
   if (Learning.learnFile == nullptr) {
     Learning.learnFile = std::fopen(LEARNING_FILE_NAME, "wb+");
     if (Learning.learnFile == nullptr) {
-      EngineSettings.learningEnabled = 0;
+      setLearningEnabled(false);
       return;
     }
     writeHeader(FIRST_RECORD_SLOT);
@@ -136,18 +136,6 @@ static int32_t nextFreeSlot(uint32_t headerSlots, int64_t fileSlots) {
   return fileSlots > INT32_MAX ? INT32_MAX : static_cast<int32_t>(fileSlots);
 }
 
-static void storeLearnedEntry(const LearnRecord& record) {
-  HashEntry* table = HashTable.table[record.side];
-  if (table == nullptr) return;
-  HashEntry& entry = table[record.key & HashTable.hashMask];
-  entry.lock = record.lock;
-  entry.depth = record.depth;
-  entry.score = record.score;
-  entry.age = LEARNED_AGE;
-  entry.flags = record.bound;
-  entry.move = record.move;
-}
-
 void loadLearning() {
   if (Learning.learnFile == nullptr) return;
   // Step 1. The header.
@@ -160,7 +148,8 @@ void loadLearning() {
   while (readNextSlot(bytes)) {
     LearnRecord record;
     decodeLearnRecord(bytes, &record);
-    if (learnRecordIsSound(record)) storeLearnedEntry(record);
+    if (!learnRecordIsSound(record)) continue;
+    storeLearnedHash(record.side, record.key, record.lock, record.depth, record.score, record.bound, record.move);
   }
 }
 

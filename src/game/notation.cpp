@@ -115,9 +115,9 @@ constexpr int RANK_COUNT = 8;
 
 bool findNamedMove(const char* text, Move& found) {
   assert(Ordering.ply >= 0 && Ordering.ply + 2 <= MAX_PLY);
-  Ordering.ply += 1;
+  enterNextPly();
   generateMoves(Board.sideToMove);
-  Ordering.ply -= 1;
+  returnToPreviousPly();
   const int first = MoveStack.plyStart[Ordering.ply + 1];
   const int end = MoveStack.plyStart[Ordering.ply + 2];
   for (int i = first; i < end; ++i) {
@@ -152,7 +152,7 @@ int enterMove(char* text) {
   // An edited position without a king each (or with the side not to move in check) takes no move.
   if (!positionIsPlayable(Board.sideToMove)) return 0;
   // Step 1. No moves generated yet at the first plies.
-  for (int p = 0; p <= 3; ++p) MoveStack.plyStart[p] = 0;
+  for (int p = 0; p <= 3; ++p) startPlyAtStackBottom(p);
   // Step 2. The fritz interface renders promotion letters in upper case.
   if (ProtocolState.fritzMode && std::strlen(text) > COORDINATE_LENGTH &&
       std::strchr(FRITZ_LOWER_PROMOTIONS, text[PROMOTION_LETTER_INDEX]) != nullptr) {
@@ -164,7 +164,7 @@ int enterMove(char* text) {
   // Step 5. Make the move; one that leaves the own king in check is taken back and refused.
   const int mover = Board.sideToMove;
   makeMove(mover, move);
-  Ordering.ply = 0;
+  setPly(0);
   if (isSquareAttacked(Board.pieceList[mover][0], mover ^ 1)) {
     unmakeMove(mover, move);
     return 0;
@@ -240,3 +240,7 @@ int parseSquareText(const char* text) {
   if (text[1] < '1' || text[1] >= '1' + RANK_COUNT) return -1;
   return squareAt(text[1] - '1', text[0] - 'a');
 }
+
+void forgetThinkingLines() { Notation.thinkingPrinted = 0; }
+
+void forceNextThinkingLine() { Notation.thinkingPrinted = FORCE_THINKING_LINE; }

@@ -37,6 +37,10 @@ uint16_t parseMoveCode(const char* text, int side);
 // Square of a text that starts with a file a-h and a rank 1-8 (e3 = 20); -1 for anything else.
 int parseSquareText(const char* text);
 void printThinking(int score, const uint16_t* pv, int kind);
+// Start of a think: no thinking line printed yet; forceNextThinkingLine: the next line is printed
+// whatever the filters say.
+void forgetThinkingLines();
+void forceNextThinkingLine();
 void printEngineMove(int square);
 // The engine's move as xboard protocol 2 announces it: "move MOVE".
 void printXboardMove(int square);

@@ -17,7 +17,7 @@ void takeBackMove() {
   int mover = Board.colorAt[move.to];
   unmakeMove(mover, move);
   returnMoveToGo(mover);
-  ProtocolState.gameOver = 0;
-  EvalContext.searchDepth = 0;
+  reopenGame();
+  clearSearchDepth();
   setSideToMove(Board.sideToMove ^ 1);
 }

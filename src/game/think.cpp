@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cstdint>
-#include <cstring>
 
 #include "board/attack.h"
 #include "board/board.h"
@@ -37,7 +36,6 @@ constexpr int ITERATION_WINDOW_HALF = 30;       // later iterations: best +- 30
 constexpr int SCOUT_WIDTH = 11;                 // scout window (alpha, alpha + 11)
 constexpr int FAIL_HIGH_STEP = 80;              // first re-search after a fail high: score + 80
 constexpr int SCOUT_RESEARCH_STEP = 100;        // scout fail high re-searched up to score + 100
-constexpr int ROOT_FLOOR_MARGIN = 75;           // rootFloor = score - 75
 constexpr int FIRST_LINE_BONUS = 30;            // the iteration-start line shows alpha + 30 (the last best)
 constexpr int MATE_FOUND = 9001;                // no further iteration at or above this
 constexpr int HOPELESS = -9997;                 // below this the iterations stop
@@ -141,52 +139,40 @@ void sortRootList(const RootContext& ctx) {
   for (int i = ctx.first; i < ctx.last; ++i) pickBest(i, ctx.last);
 }
 
-void setRootFloor(int score) {
-  SearchState.rootFloor[0] = static_cast<int16_t>(score - ROOT_FLOOR_MARGIN);
-  SearchState.rootFloor[1] = static_cast<int16_t>(-score - ROOT_FLOOR_MARGIN);
-}
-
 // Searches the position after the root move at `index` (made by the caller) and returns its
 // score for the root side. The window is the root side's.
 int searchAfterRootMove(int index, int depth, int alpha, int beta, int cutFlag) {
   const Move& move = rootMove(index);
-  SearchState.rootMoveIndex = static_cast<int16_t>(index);
-  SearchState.captureSquare[1] = static_cast<int8_t>(isCapture(move) ? move.to + 1 : 0);
-  Ordering.ply += 1;
+  enterRootMove(index, isCapture(move) ? move.to + 1 : 0);
+  enterNextPly();
   const int score = -search(EvalContext.rootSide ^ 1, depth, -beta, -alpha, 0, cutFlag);
-  Ordering.ply -= 1;
+  returnToPreviousPly();
   return score;
 }
 
 void probeRootHashMove() {
   const HashEntry& entry = hashEntryFor(EvalContext.rootSide, Board.hashKey);
   const bool inUse = entry.depth != HASH_EMPTY_DEPTH && entry.lock == Board.hashLock;
-  Ordering.hashMove = inUse ? entry.move : 0;
+  setHashMove(inUse ? entry.move : 0);
 }
 
 // Step 1. Everything a think starts from.
 void resetThinkState(int side, int mode) {
-  SearchData& s = SearchState;
   clearThinkRecords();
-  TimeControl.failLowActive = 0;
-  TimeControl.timeExtended = 0;
-  TimeControl.extensionCounter = 0;
-  TimeControl.extraTime = 0;
+  resetThinkTimeState();
   setPondering(mode == THINK_PONDER || ProtocolState.analyzing);
-  EvalContext.rootSide = static_cast<int8_t>(side);
-  if (!s.pondering) setSideToMove(side);
-  s.bestMoveStable = 1;
-  s.legalRootMoves = 0;
-  s.rootMovesSearched = 0;
-  Notation.thinkingPrinted = 0;
-  if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
+  setRootSide(side);
+  if (!SearchState.pondering) setSideToMove(side);
+  startRootMoveCount();
+  forgetThinkingLines();
+  if (mode == THINK_MOVE) forgetPonderMove();
 }
 
 // The phase and the full evaluation of the root: the book candidates are measured against it.
 void evaluateRoot() {
   preparePhaseState();
   int8_t exact = 0;
-  SearchState.rootEval = evaluate(EvalContext.rootSide, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
+  setRootEval(evaluate(EvalContext.rootSide, 0, -FULL_WINDOW, FULL_WINDOW, &exact));
 }
 
 // Step 3. Phase, root evaluation, hash aging, budget and null-move reduction.
@@ -194,22 +180,16 @@ void prepareSearch() {
   evaluateRoot();
   ageHashTables();
   computeTimeBudget();
-  const int reduction = EngineSettings.selectivity >= SELECTIVE_FROM ? NULL_REDUCTION_SELECTIVE : NULL_REDUCTION_NORMAL;
-  SearchState.nullReduction[WHITE] = SearchState.nullReduction[BLACK] = static_cast<int8_t>(reduction);
+  setNullReduction(EngineSettings.selectivity >= SELECTIVE_FROM ? NULL_REDUCTION_SELECTIVE : NULL_REDUCTION_NORMAL);
 }
 
 // Step 4. Counters, the root hash move and the pseudo-legal root moves.
 void generateRootMoves(RootContext& ctx) {
-  SearchData& s = SearchState;
-  Ordering.nodes = 0;
-  s.quiesceNodes = 0;
-  s.hashHits = s.hashCutoffs = 0;
-  s.nullTries[WHITE] = s.nullTries[BLACK] = 0;
-  s.nullFails[WHITE] = s.nullFails[BLACK] = 0;
-  EvalState.scoreTableHits = EvalState.scoreTableFills = EvalState.fullEvaluations = 0;
-  EvalState.pawnTableHits = EvalState.pawnTableFills = 0;
+  resetNodeCount();
+  clearSearchStatistics();
+  clearEvalStatistics();
   probeRootHashMove();
-  MoveStack.plyStart[1] = 0;
+  startPlyAtStackBottom(1);
   generateMoves(EvalContext.rootSide);
   ctx.first = MoveStack.plyStart[1];
   ctx.last = MoveStack.plyStart[2] - 1;
@@ -225,16 +205,17 @@ bool bookMayBeProbed(int mode) {
   return count < BOOK_FREE_GAME_COUNT || GameHistory[count - 1].bookMark != 0 || GameHistory[count - 2].bookMark != 0;
 }
 
-// A quiet search of a book candidate (made by the caller) tells how sound it is.
-void measureBookMove(int index, int slot) {
-  SearchData& s = SearchState;
-  EvalContext.searchDepth = 0;
-  s.plyLimit = BOOK_MEASURE_PLY_LIMIT;
-  EvalContext.rootBonus[1] = 0;
-  const int score = searchAfterRootMove(index, 0, s.rootEval - BOOK_MEASURE_WINDOW, s.rootEval + BOOK_MEASURE_WINDOW, 0);
-  const int delta = score - s.rootEval;
-  Book.bookCandidate[slot].searchDelta = static_cast<int16_t>(delta);
-  if (delta >= SOUND_BOOK_DELTA) s.soundBookMove = 1;
+// A quiet search of a book candidate (made by the caller) tells how sound it is: the score minus
+// the root evaluation comes back.
+int measureBookMove(int index) {
+  const int rootEval = SearchState.rootEval;
+  setSearchDepth(0);
+  setPlyLimit(BOOK_MEASURE_PLY_LIMIT);
+  clearRootBonus(1);
+  const int score = searchAfterRootMove(index, 0, rootEval - BOOK_MEASURE_WINDOW, rootEval + BOOK_MEASURE_WINDOW, 0);
+  const int delta = score - rootEval;
+  if (delta >= SOUND_BOOK_DELTA) markSoundBookMove();
+  return delta;
 }
 
 // Step 5. Legality of every root move, and the book candidates among the legal ones.
@@ -244,21 +225,18 @@ void checkRootMoves(RootContext& ctx) {
     Move& move = rootMove(i);
     ctx.targetCount[move.to] += 1;
     if (!makeRootMove(move)) continue;
-    SearchState.legalRootMoves += 1;
+    countLegalRootMove();
     if (bookMayBeProbed(ctx.mode) && Book.candidateCount < MAX_BOOK_CANDIDATES &&
         probeBook(move.from, move.to, Book.candidateCount, side)) {
-      measureBookMove(i, Book.candidateCount);
-      Book.candidateCount += 1;
+      keepBookCandidate(measureBookMove(i));
     }
     if (move.score < STALE_MARK_LIMIT) move.score = static_cast<int16_t>(move.score + STALE_MARK_LIFT);
     unmakeMove(side, move);
   }
 }
 
-void setBestRootMove(const Move& move, uint32_t rootLock) {
-  SearchState.pv[1] = codeOf(move);
-  SearchState.pvFlags[1] = static_cast<uint16_t>(move.flags & PV_FLAG_MASK);
-  SearchState.pvLocks[1] = rootLock;
+void takeAsBestRootMove(const Move& move, uint32_t rootLock) {
+  setBestRootMove(codeOf(move), static_cast<uint16_t>(move.flags & PV_FLAG_MASK), rootLock);
 }
 
 // Step 6, book: the chosen candidate goes to the front and no search follows.
@@ -272,8 +250,8 @@ void playBookMove(RootContext& ctx, int chosen) {
     found = found || isChosen;
   }
   sortRootList(ctx);
-  setBestRootMove(rootMove(ctx.first), ctx.rootLock);
-  SearchState.pv[2] = 0;
+  takeAsBestRootMove(rootMove(ctx.first), ctx.rootLock);
+  endPvAfterRootMove();
   stopSearchNow();
   ctx.bookMove = 1;
 }
@@ -298,35 +276,31 @@ void markRootSpecials(RootContext& ctx) {
   for (const SpecialMove& special : specialMoves) {
     if (special.lock == Board.hashLock) ctx.specialMove = moveCodeOf(special.from, special.to);
   }
-  if (isInCheck(EvalContext.rootSide)) {
-    SearchState.nodeFlags[1] |= NODE_IN_CHECK;
-    SearchState.checkCount[1] = 1;
-  }
+  if (isInCheck(EvalContext.rootSide)) markRootInCheck();
 }
 
 // Step 8. A quiescence-depth search of every root move orders the list.
 void preSearch(RootContext& ctx) {
-  SearchData& s = SearchState;
   const int side = EvalContext.rootSide;
-  EvalContext.searchDepth = PRESEARCH_DEPTH;
+  setSearchDepth(PRESEARCH_DEPTH);
   int best = NO_SCORE;
   for (int i = ctx.first; i <= ctx.last; ++i) {
     Move& move = rootMove(i);
     if (!makeRootMove(move)) continue;
-    Ordering.nodes += 1;
-    EvalContext.rootBonus[Ordering.ply] = 0;
-    s.plyLimit = PRESEARCH_PLY_LIMIT;
-    s.pvRootMove = 1;
+    countNode();
+    clearRootBonus(Ordering.ply);
+    setPlyLimit(PRESEARCH_PLY_LIMIT);
+    setPvRootMove(true);
     const int alpha = best < MATED_PRESEARCH ? -FULL_WINDOW : best;
     const int score = searchAfterRootMove(i, 0, alpha, FULL_WINDOW, PRESEARCH_CUT_FLAG);
     move.score = static_cast<int16_t>(score);
     if (score > best) {
-      setBestRootMove(move, ctx.rootLock);
-      s.pv[2] = 0;
+      takeAsBestRootMove(move, ctx.rootLock);
+      endPvAfterRootMove();
       best = score;
     }
     unmakeMove(side, move);
-    if (s.nodeFlags[2] & NODE_IN_CHECK) move.flags |= GIVES_CHECK;
+    if (SearchState.nodeFlags[2] & NODE_IN_CHECK) move.flags |= GIVES_CHECK;
   }
   ctx.preSearchBest = best;
 }
@@ -365,26 +339,26 @@ void openFirstWindow(RootContext& ctx) {
     ctx.alpha = -FULL_WINDOW;
     ctx.beta = MATED_WINDOW_BETA;
   }
-  SearchState.rootScore = static_cast<int16_t>(best);
+  setRootScore(best);
 }
 
 // A root move (made) becomes the best of the iteration: PV, alpha, stability, thinking line.
 void acceptBestMove(RootContext& ctx, int index, int score) {
   Move& move = rootMove(index);
   move.score = static_cast<int16_t>(score);
-  setBestRootMove(move, ctx.rootLock);
+  takeAsBestRootMove(move, ctx.rootLock);
   ctx.alpha = score;
   ctx.bestIndex = index;
   readPvFromHash(EvalContext.rootSide ^ 1, PV_READ_START);
-  if (EvalContext.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) SearchState.bestMoveStable = 0;
+  if (EvalContext.searchDepth >= STABILITY_MIN_DEPTH && codeOf(move) != ctx.previousBest) markBestMoveUnstable();
   thinkReporter().thinking(score, SearchState.pv, LINE_NEW_BEST);
 }
 
 // The first root move: full-window re-searches after a fail high or a fail low.
 void searchFirstRootMove(RootContext& ctx, int index) {
-  SearchData& s = SearchState;
+  const SearchData& s = SearchState;
   const int depth = EvalContext.searchDepth - 1;
-  s.pvRootMove = 1;
+  setPvRootMove(true);
   setRootFloor(s.rootScore);
   int score = searchAfterRootMove(index, depth, ctx.alpha, ctx.beta, 0);
   if (s.stopSearch) {
@@ -414,12 +388,12 @@ void searchFirstRootMove(RootContext& ctx, int index) {
 // A later root move: a scout window just above alpha; a move that beats it is searched again
 // with wider windows and becomes the new best.
 void searchLaterRootMove(RootContext& ctx, int index) {
-  SearchData& s = SearchState;
+  const SearchData& s = SearchState;
   Move& move = rootMove(index);
   const int depth = EvalContext.searchDepth - 1;
   const int alpha = ctx.alpha;
   const int scoutBeta = std::min(alpha + SCOUT_WIDTH, FULL_WINDOW);
-  s.pvRootMove = 0;
+  setPvRootMove(false);
   setRootFloor(alpha);
   const int scout = searchAfterRootMove(index, depth, alpha, scoutBeta, 0);
   move.score = static_cast<int16_t>(scout);
@@ -463,25 +437,25 @@ bool isEarlyQueenOrKingMove(int piece) {
 
 // Step 11.2, one root move: bonuses, legality, search, draw marks, time rules.
 void searchRootMove(RootContext& ctx, int i) {
-  SearchData& s = SearchState;
+  const SearchData& s = SearchState;
   const int side = EvalContext.rootSide;
   const int index = ctx.first + i;
   Move& move = rootMove(index);
   const int mover = Board.pieceAt[move.from];
-  EvalContext.rootBonus[Ordering.ply] = 0;
+  clearRootBonus(Ordering.ply);
   if (!makeRootMove(move)) return;
-  if (reversesOwnLastMove(move)) EvalContext.rootBonus[1] -= REVERSE_MOVE_PENALTY;
-  if (codeOf(move) == ctx.specialMove) EvalContext.rootBonus[1] += SPECIAL_MOVE_BONUS;
-  s.plyLimit = static_cast<int8_t>(EvalContext.searchDepth + PLY_LIMIT_MARGIN);
+  if (reversesOwnLastMove(move)) addRootBonus(-REVERSE_MOVE_PENALTY);
+  if (codeOf(move) == ctx.specialMove) addRootBonus(SPECIAL_MOVE_BONUS);
+  setPlyLimit(EvalContext.searchDepth + PLY_LIMIT_MARGIN);
   if (i == 0) thinkReporter().thinking(ctx.alpha + (s.rootMovesSearched == 0 ? FIRST_LINE_BONUS : 0), s.pv, LINE_ITERATION_START);
-  if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(mover)) EvalContext.rootBonus[1] -= EARLY_PIECE_PENALTY;
-  Ordering.nodes += 1;
+  if (EvalContext.rootBonus[1] <= 0 && isEarlyQueenOrKingMove(mover)) addRootBonus(-EARLY_PIECE_PENALTY);
+  countNode();
   if (i == 0) {
     searchFirstRootMove(ctx, index);
   } else {
     searchLaterRootMove(ctx, index);
   }
-  s.rootMovesSearched += 1;
+  countRootMoveSearched();
   if (rootMoveDraws()) {
     move.score = DRAW_SCORE;
     move.flags |= DRAW_FLAG;
@@ -506,34 +480,14 @@ void rotateBestToFront(RootContext& ctx) {
   rootMove(ctx.first) = chosen;
 }
 
-// Step 11.7. The principal variation seeds the killers of the next iteration.
-void setKillersFromPv() {
-  SearchData& s = SearchState;
-  bool ended = false;
-  for (int p = 1; p <= MAX_SEARCH_PLY; ++p) {
-    const uint16_t move = ended ? 0 : s.pv[p];
-    if (move == 0) {
-      ended = true;
-      Ordering.killer1[p] = Ordering.killer2[p] = 0;
-    } else if (move == Ordering.killer1[p]) {
-      Ordering.killer2[p] = 0;
-    } else {
-      Ordering.killer1[p] = move;
-      Ordering.killer2[p] = 0;
-    }
-    Ordering.bestAtPly[p] = 0;
-  }
-}
-
 // Step 11. Iterative deepening until the time, the depth or a mate ends it.
 void deepen(RootContext& ctx) {
-  SearchData& s = SearchState;
+  const SearchData& s = SearchState;
   while (!s.stopSearch && EvalContext.searchDepth <= MAX_ITERATION) {
     // Step 11.1. One ply deeper; the iteration's time state and counters start afresh.
-    EvalContext.searchDepth += 1;
-    if (s.maxDepthReached < EvalContext.searchDepth) s.maxDepthReached = EvalContext.searchDepth;
+    setSearchDepth(EvalContext.searchDepth + 1);
+    startIteration(EvalContext.searchDepth);
     resetIterationTimeState();
-    s.rootMovesSearched = 0;
     ctx.bestIndex = -1;
     // Step 11.2. Every root move in list order.
     for (int i = 0; ctx.first + i <= ctx.last; ++i) {
@@ -555,7 +509,7 @@ void deepen(RootContext& ctx) {
       stopSearchNow();
     }
     // Step 11.7. The principal variation seeds the killers.
-    setKillersFromPv();
+    seedKillersFromPv(s.pv, MAX_SEARCH_PLY);
     // Step 11.8. A hopeless score ends the deepening.
     if (bestScore < HOPELESS) stopSearchNow();
     if (s.stopSearch) break;
@@ -563,7 +517,7 @@ void deepen(RootContext& ctx) {
     ctx.alpha = bestScore - ITERATION_WINDOW_HALF;
     ctx.beta = bestScore + ITERATION_WINDOW_HALF;
     ctx.previousBest = codeOf(best);
-    s.rootScore = static_cast<int16_t>(bestScore);
+    setRootScore(bestScore);
   }
 }
 
@@ -574,7 +528,7 @@ void playMove(const RootContext& ctx, Move& best, int score) {
   makeMove(EvalContext.rootSide, best);
   thinkReporter().thinking(score, SearchState.pv, LINE_FINAL);
   if (ProtocolState.fritzMode && Notation.thinkingPrinted == 0) {
-    Notation.thinkingPrinted = FORCE_THINKING_LINE;
+    forceNextThinkingLine();
     thinkReporter().thinking(score, SearchState.pv, LINE_FINAL);
   }
   formatMove(best.from, best.to, best.flags & MOVE_TEXT_FLAG_MASK);
@@ -582,26 +536,16 @@ void playMove(const RootContext& ctx, Move& best, int score) {
   announceAfterMove(best, score, ctx.bookMove);
 }
 
-void recordEngineMove(const RootContext& ctx, int score) {
-  GameRecord& record = GameHistory[Board.gameCount];
-  record.score = static_cast<int16_t>(score);
-  record.depth = EvalContext.searchDepth;
-  record.timeUsed = TimeControl.elapsed;
-  record.nodes = static_cast<int32_t>(static_cast<uint32_t>(Ordering.nodes));
-  record.bookMark = static_cast<int16_t>(ctx.bookMove ? 1 : 0);
-}
-
 // Steps 13 to 15. Game end, the move, the bookkeeping.
 void finishThink(RootContext& ctx) {
-  SearchData& s = SearchState;
-  ProtocolData& protocol = ProtocolState;
+  const SearchData& s = SearchState;
   Move best = rootMove(ctx.first);
   const int score = best.score;
   // Step 13. Game end, and the move to ponder on.
   judgeOutcome(best, score);
   if (!ctx.bookMove) {
-    protocol.ponderMove = s.pv[1] != 0 ? s.pv[2] : 0;
-    if ((best.flags & PROMOTION) || protocol.fritzMode) protocol.ponderMove = 0;
+    const bool noPonder = s.pv[1] == 0 || (best.flags & PROMOTION) || ProtocolState.fritzMode;
+    setPonderMove(noPonder ? 0 : s.pv[2]);
   } else {
     refreshElapsed();
   }
@@ -615,14 +559,17 @@ void finishThink(RootContext& ctx) {
     announceStalemate();
   }
   // Step 15. The move's game record, the clock, game over or the other side to move.
-  if (play) recordEngineMove(ctx, score);
+  if (play) {
+    recordThinkResult(score, EvalContext.searchDepth, TimeControl.elapsed,
+                      static_cast<int32_t>(static_cast<uint32_t>(Ordering.nodes)), ctx.bookMove != 0);
+  }
   updateClockAfterMove();
   if ((best.flags & DRAW_FLAG) || Board.gameCount == GAME_LENGTH_LIMIT) {
-    protocol.gameOver = 1;
+    markGameOver();
   } else if (play) {
     setSideToMove(EvalContext.rootSide ^ 1);
   }
-  if (protocol.gameOver) protocol.ponderMove = 0;
+  if (ProtocolState.gameOver) forgetPonderMove();
 }
 
 }  // namespace
@@ -630,27 +577,15 @@ void finishThink(RootContext& ctx) {
 void preparePhaseState() {
   fillTypeCount();
   computeGamePhase();
-  // Castling still possible: unmoved king at home and an unmoved rook in a corner.
-  struct Home {
-    int king, queenRook, kingRook;
-  };
-  constexpr Home homes[2] = {{E1, A1, H1}, {E8, A8, H8}};
-  for (int side = WHITE; side <= BLACK; ++side) {
-    const Home& home = homes[side];
-    auto unmoved = [side](int square, int piece) {
-      return Board.squareMoves[square] == 0 && Board.pieceAt[square] == piece && Board.colorAt[square] == side;
-    };
-    EvalState.rootCastlingChance[side] = static_cast<int8_t>(
-        Board.castled[side] == 0 && unmoved(home.king, KING) && (unmoved(home.queenRook, ROOK) || unmoved(home.kingRook, ROOK)));
-  }
+  noteRootCastlingChances();
 }
 
 void think(int side, int mode) {
   // A search needs the game record to have room and one king of each colour.
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(side)) {
-    EvalContext.searchDepth = 0;
+    clearSearchDepth();
     // No move is played, so there is no reply to ponder on either.
-    if (mode == THINK_MOVE) ProtocolState.ponderMove = 0;
+    if (mode == THINK_MOVE) forgetPonderMove();
     return;
   }
   RootContext ctx{};
@@ -676,7 +611,7 @@ void think(int side, int mode) {
   generateRootMoves(ctx);
   checkRootMoves(ctx);
   if (decideOutcome(ctx)) {
-    EvalContext.searchDepth = 0;
+    clearSearchDepth();
     return;
   }
   // Steps 7 to 10. Special root moves, the pre-search, the move order and the first window.
@@ -692,32 +627,15 @@ void think(int side, int mode) {
   const bool playsNow = !SearchState.pondering && !ProtocolState.analyzing &&
                         !(mode == THINK_PONDER && !ProtocolState.ponderHit);
   if (playsNow) finishThink(ctx);
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
 }
 
 void clearThinkRecords() {
-  SearchData& s = SearchState;
-  s.stopSearch = 0;
-  s.inputPending = 0;
-  s.pondering = 0;
-  Ordering.nodes = 0;
-  s.nextPoll = 0;
-  std::memset(s.extensions, 0, sizeof s.extensions);
-  std::memset(s.recaptureExtended, 0, sizeof s.recaptureExtended);
-  std::memset(s.nodeFlags, 0, sizeof s.nodeFlags);
-  std::memset(s.captureSquare, 0, sizeof s.captureSquare);
-  std::memset(s.checkCount, 0, sizeof s.checkCount);
-  std::memset(s.nullMoves, 0, sizeof s.nullMoves);
-  std::memset(EvalContext.materialBalance, 0, sizeof EvalContext.materialBalance);
-  std::memset(EvalContext.rootBonus, 0, sizeof EvalContext.rootBonus);
+  resetSearchState();
+  resetNodeCount();
+  setPly(1);
   clearKillersAndHistory(HISTORY_START);
+  clearRootBonusesAndBalances();
   forgetLastTo();
-  std::memset(s.pv, 0, sizeof s.pv);
-  std::memset(s.pvFlags, 0, sizeof s.pvFlags);
-  std::memset(s.pvLocks, 0, sizeof s.pvLocks);
   clearBookCandidates();
-  s.soundBookMove = 0;
-  Ordering.ply = 1;
-  s.maxDepthReached = 0;
-  s.verifying = 0;
 }

@@ -591,3 +591,30 @@ void setReportedClock(bool own, int32_t centiseconds) {
 void markClockRunning() { TimeControl.clockRunning = 1; }
 
 void setResponseTime(int32_t centiseconds) { TimeControl.Responsetime = centiseconds; }
+
+void setClocksForSearch(int side, int64_t movesToGo, int32_t own, int32_t other, int32_t increment) {
+  TimeControlData& tc = TimeControl;
+  if (movesToGo > 0) {
+    tc.timeMode = TIME_MODE_PERIOD;
+    tc.movesPerPeriod = static_cast<int16_t>(movesToGo);
+  } else {
+    tc.timeMode = TIME_MODE_GAME;
+    tc.movesPerPeriod = GAME_IN_MOVES;
+  }
+  tc.movesToGo[WHITE] = tc.movesToGo[BLACK] = tc.movesPerPeriod;
+  tc.Bedienerzeit = increment;
+  tc.baseMinutes = 0;
+  tc.baseSeconds = static_cast<int32_t>(own / CENTISECONDS_PER_SECOND);
+  tc.clockRunning = 1;
+  tc.timeCmd = own;
+  tc.otimCmd = other;
+  tc.TimeC[side] = own;
+  tc.TimeC[side ^ 1] = other;
+}
+
+void clearDepthLimit() { TimeControl.depthLimit = MAX_DEPTH_LIMIT; }
+
+void resetThinkTimeState() {
+  resetIterationTimeState();
+  TimeControl.timeExtended = 0;
+}

@@ -58,6 +58,13 @@ void keepSecondsPerMove(int32_t seconds);
 void setFixedTimePerMove(int32_t seconds);
 // "time" (own) or "otim": the clock reading the interface reports, in centiseconds.
 void setReportedClock(bool own, int32_t centiseconds);
+// The clocks an interface sends with its search request, for `side` to move: `movesToGo` moves
+// left in the period (0: the rest of the game, counted as 50), the remaining times of the side and
+// of its opponent in centiseconds, and the side's increment in seconds. The clock runs, and the
+// side's time is kept as the base of the periods to come.
+void setClocksForSearch(int side, int64_t movesToGo, int32_t own, int32_t other, int32_t increment);
+// No "sd" limit: the iterations may go on to MAX_DEPTH_LIMIT.
+void clearDepthLimit();
 void markClockRunning();
 // The response time of the running think (a ponder hit lengthens it).
 void setResponseTime(int32_t centiseconds);
@@ -95,6 +102,8 @@ void startGameClock();
 void noteRootFailLow();
 // Start of an iteration: no fail low yet, no running extension.
 void resetIterationTimeState();
+// Start of a think: as at the start of an iteration, and no grant made yet.
+void resetThinkTimeState();
 // Per-root-move rules after a legal root move was searched and unmade (searchDepth > 4).
 // targetsOnSquare: how many generated root moves end on toSquare.
 void applyRootMoveTimeRules(int moveIndex, int score, int toSquare, int targetsOnSquare);

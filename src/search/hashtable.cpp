@@ -135,3 +135,15 @@ void ageHashForEnteredMove() {
 }
 
 void resetHashAge() { HashTable.hashAge = 0; }
+
+void storeLearnedHash(int side, uint32_t key, uint32_t lock, int depth, int score, int bound, uint16_t move) {
+  HashEntry* table = HashTable.table[side];
+  if (table == nullptr) return;
+  HashEntry& entry = table[key & HashTable.hashMask];
+  entry.lock = lock;
+  entry.depth = static_cast<int8_t>(depth);
+  entry.score = static_cast<int16_t>(score);
+  entry.age = LEARNED_AGE;
+  entry.flags = static_cast<uint8_t>(bound);
+  entry.move = move;
+}

@@ -60,6 +60,8 @@ void clearHashAges();                 // every entry's age = 0 (aging wrap, new 
 void ageHashTables();                 // per think: raise hashAge, restart at 1 above 250
 void ageHashForEnteredMove();         // per entered move: raise hashAge, held at 251 from 250 on
 void resetHashAge();                  // new game: hashAge 0
+// A learned record replaces the entry of `side` for `key`, unconditionally, aged as learned.
+void storeLearnedHash(int side, uint32_t key, uint32_t lock, int depth, int score, int bound, uint16_t move);
 void readPvFromHash(int side, int d);
 
 // Sizes and allocates both hash tables and the ScoreTable from `megabytes`, retrying smaller

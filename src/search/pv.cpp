@@ -53,11 +53,11 @@ void readPvFromHash(int side, int d) {
   S.pv[d] = e.move;
   S.pvLocks[d] = e.lock;
   const uint16_t savedHashMove = Ordering.hashMove;
-  Ordering.hashMove = 0;
-  Ordering.ply = d;
+  setHashMove(0);
+  setPly(d);
   generateMoves(side);
-  Ordering.ply = 1;
-  Ordering.hashMove = savedHashMove;
+  setPly(1);
+  setHashMove(savedHashMove);
   const int first = MoveStack.plyStart[d];
   const int end = MoveStack.plyStart[d + 1];
   for (int i = first; i < end; ++i) {

@@ -59,9 +59,48 @@ extern SearchData SearchState;
 void stopSearchNow();
 // Input arrived while the search runs; the next stop test acts on it.
 void markInputPending();
+// Asks the running search to end at its next stop test, unless it is already ending.
+void requestSearchStop();
 // The waiting input has been acted on.
 void clearInputPending();
 // Pondering or analysing (true), or thinking on the engine's own time (false).
 void setPondering(bool pondering);
 // The node count at which the search polls its input next.
 void scheduleNextPoll(uint64_t nodes);
+
+// ---- Set by the think driver ----
+// Start of a think: no stop, no input waiting, not pondering, the first poll at once; the per-ply
+// extensions, node flags, capture squares, check counts and null moves cleared; no principal
+// variation, no sound book move, no depth reached, no verification running.
+void resetSearchState();
+// The think's root moves: none found legal yet, none searched, the best move stable so far.
+void startRootMoveCount();
+// The statistics of the debug output to zero.
+void clearSearchStatistics();
+void setRootEval(int score);
+// The null move's depth reduction, the same for both sides.
+void setNullReduction(int reduction);
+void countLegalRootMove();
+// Plies beyond the root the search may go (iteration depth + 4).
+void setPlyLimit(int plies);
+// A book candidate searched well enough to be played.
+void markSoundBookMove();
+// The root side is in check at the root.
+void markRootInCheck();
+// The root move at moveStack index `index` is searched next, as the first of its iteration (the
+// principal variation) or not; `captureSquare` is its to-square + 1 for a capture, else 0.
+void enterRootMove(int index, int captureSquare);
+void setPvRootMove(bool first);
+// The floors the search compares against: `score` - 75 for the root side, -`score` - 75 for the other.
+void setRootFloor(int score);
+// The best score of the last iteration (or of the pre-search).
+void setRootScore(int score);
+// The best root move so far (pv[1], its flags and the root's hash lock); endPvAfterRootMove: the
+// principal variation holds that move only.
+void setBestRootMove(uint16_t code, uint16_t flags, uint32_t rootLock);
+void endPvAfterRootMove();
+// The best move changed in an iteration deep enough to count.
+void markBestMoveUnstable();
+// Start of the iteration of `depth`: the deepest depth reached follows it, no root move searched yet.
+void startIteration(int depth);
+void countRootMoveSearched();

@@ -51,6 +51,8 @@ ScoreEntry* allocateScoreEntries(uint32_t count) {
 
 }  // namespace
 
+void setHashEntryCount(uint32_t entries) { HashTable.hashMask = entries - 1; }
+
 void setTableAllocator(TableAllocator allocator) {
   allocateBlock = allocator != nullptr ? allocator : allocateDefault;
 }
@@ -81,7 +83,7 @@ int tryAllocation(int n) {
   // Step 1. The sizes for this budget.
   const uint32_t entries = hashEntriesFor(n);
   HashTable.hashMask = entries - 1;
-  ScoreTable.scoreEntries = scoreEntriesFor(n);
+  setScoreEntryCount(scoreEntriesFor(n));
   const std::size_t hashBytes = sizeof(HashEntry) * entries;
 
   // Step 2. The first hash table.
@@ -95,12 +97,14 @@ int tryAllocation(int n) {
     return SECOND_HASH_TABLE_FAILED;
   }
   // Step 4. The ScoreTable, with one second try at half the entries.
-  ScoreTable.entries = allocateScoreEntries(ScoreTable.scoreEntries);
-  if (ScoreTable.entries == nullptr) {
-    ScoreTable.scoreEntries = ScoreTable.scoreEntries > 1 ? ScoreTable.scoreEntries / 2 : 1;
-    ScoreTable.entries = allocateScoreEntries(ScoreTable.scoreEntries);
+  uint32_t scoreCount = ScoreTable.scoreEntries;
+  ScoreEntry* scoreEntries = allocateScoreEntries(scoreCount);
+  if (scoreEntries == nullptr) {
+    scoreCount = scoreCount > 1 ? scoreCount / 2 : 1;
+    scoreEntries = allocateScoreEntries(scoreCount);
   }
-  if (ScoreTable.entries == nullptr) {
+  setScoreTableStorage(scoreEntries, scoreCount);
+  if (scoreEntries == nullptr) {
     releaseHashTable(1);
     releaseHashTable(0);
     return SCORE_TABLE_FAILED;
@@ -123,5 +127,5 @@ void freePositionTables() {
   releaseHashTable(0);
   releaseHashTable(1);
   std::free(ScoreTable.entries);
-  ScoreTable.entries = nullptr;
+  forgetScoreTableStorage();
 }

@@ -8,6 +8,9 @@
 uint32_t hashEntriesFor(int megabytes);
 // ScoreTable entries: what the budget leaves after both hash tables, at least 1.
 uint32_t scoreEntriesFor(int megabytes);
+// The entries per hash table asked for before the tables are allocated (the command line; a
+// power of two); the allocation sets its own.
+void setHashEntryCount(uint32_t entries);
 
 // The allocation behind the position tables: allocateLargeBlock unless replaced. Tests replace it to make
 // chosen sizes fail; the blocks must be releasable with std::free. nullptr restores the default.

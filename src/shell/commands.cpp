@@ -66,7 +66,7 @@ bool isWord(const char* line, const char* word) { return std::strcmp(line, word)
 // Keeps the low bits of a product the way the 32-bit fields store it.
 
 void runThink(int side, int mode) {
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
   think(side, mode);
 }
 
@@ -87,9 +87,9 @@ bool isPromotionCode(uint16_t code) {
 
 // Finds the first generated move of the side to move with the squares of `code`.
 bool findGeneratedMove(uint16_t code, Move& found) {
-  Ordering.ply = PONDER_PLY;
+  setPly(PONDER_PLY);
   generateMoves(Board.sideToMove);
-  Ordering.ply = 1;
+  setPly(1);
   const int first = MoveStack.plyStart[PONDER_PLY];
   const int end = MoveStack.plyStart[PONDER_PLY + 1];
   for (int i = first; i < end; ++i) {
@@ -117,7 +117,7 @@ bool ponderExpectedMove() {
     return false;
   }
   sendLine("Hint: %s\n", Notation.coordText);
-  ProtocolState.ponderHit = 0;
+  clearPonderHit();
   runThink(mover ^ 1, THINK_PONDER);
   if (ProtocolState.ponderHit) return true;
   unmakeMove(mover, expected);
@@ -174,7 +174,7 @@ void executeClock(const char* line, bool own) {
 
 void executePonder(const char* line) {
   const int words = tokenize(line, COMMAND_SEPARATORS);
-  ProtocolState.ponderMove = parseMoveCode(argumentWord(1, words), WHITE);
+  setPonderMove(parseMoveCode(argumentWord(1, words), WHITE));
   logPrintf("%s\n", line);
 }
 
@@ -208,13 +208,12 @@ void executeHint() {
 
 void chooseSideToMove(int side) {
   setSideToMove(side);
-  ProtocolState.forceMode = 0;
-  ProtocolState.analyzing = 0;
+  startPlaying();
 }
 
 // Anything no command claimed is taken as the opponent's move.
 After executeMove(char* line) {
-  Ordering.ply = 1;
+  setPly(1);
   if (!enterMove(line)) return After::tail;
   setSideToMove(Board.sideToMove ^ 1);
   if (ProtocolState.analyzing) return After::leave;
@@ -224,7 +223,6 @@ After executeMove(char* line) {
 
 // Runs the first command whose test the line passes, the commands being tested in this order.
 After executeLine(char* line) {
-  ProtocolData& protocol = ProtocolState;
   if (startsWith(line, "level")) {
     executeLevel(line);
     return After::tail;
@@ -241,19 +239,19 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "post")) {
-    protocol.postThinking = 1;
+    setPostThinking(true);
     return After::tail;
   }
   if (isWord(line, "nopost")) {
-    protocol.postThinking = 0;
+    setPostThinking(false);
     return After::tail;
   }
   if (isWord(line, "quit")) {
-    protocol.quitRequested = 1;
+    requestQuit();
     return After::tail;
   }
   if (isWord(line, "fritz")) {
-    protocol.fritzMode = 1;
+    enterFritzMode();
     return After::tail;
   }
   if (isWord(line, "reset")) {
@@ -273,25 +271,25 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "exit")) {
-    protocol.analyzing = 0;
+    leaveAnalysis();
     return After::tail;
   }
   if (isWord(line, "analyze")) {
-    protocol.analyzing = 1;
+    enterAnalysis();
     logPrintf("%s\n", line);
     return After::leave;
   }
   if (isWord(line, "pb")) {
-    protocol.ponderEnabled = !protocol.ponderEnabled;
+    togglePonderEnabled();
     return After::tail;
   }
   if (isWord(line, "xboard") || isWord(line, "?")) return After::tail;
   if (isWord(line, "easy")) {
-    protocol.ponderEnabled = 0;
+    setPonderEnabled(false);
     return After::tail;
   }
   if (isWord(line, "hard")) {
-    protocol.ponderEnabled = 1;
+    setPonderEnabled(true);
     return After::tail;
   }
   if (isWord(line, "edit")) {
@@ -299,14 +297,13 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "go")) {
-    protocol.forceMode = 0;
-    protocol.analyzing = 0;
+    startPlaying();
     logPrintf("%s\n", line);
     runThink(Board.sideToMove, THINK_MOVE);
     return After::nextLine;
   }
   if (isWord(line, "force")) {
-    protocol.forceMode = 1;
+    setForceMode(true);
     return After::tail;
   }
   // "wild" with another number than 7 goes on to the commands after it.
@@ -338,12 +335,12 @@ After executeLine(char* line) {
     return After::tail;
   }
   if (isWord(line, "bk")) {
-    Ordering.ply = 1;
+    setPly(1);
     runThink(Board.sideToMove, THINK_BOOKINFO);
     return After::tail;
   }
   if (isWord(line, "random")) {
-    protocol.randomMode = !protocol.randomMode;
+    toggleRandomMode();
     return After::tail;
   }
   return executeMove(line);
@@ -375,8 +372,8 @@ void processCommands() {
     return;
   }
   // Step 1. The interpreter's ply, and no quit requested yet.
-  Ordering.ply = 1;
-  ProtocolState.quitRequested = 0;
+  setPly(1);
+  clearQuitRequest();
   // Step 2. Background thinking at entry.
   if (ProtocolState.analyzing) {
     runThink(Board.sideToMove, THINK_MOVE);
@@ -388,7 +385,7 @@ void processCommands() {
   char line[LINE_SIZE];
   while (!ProtocolState.quitRequested) {
     if (readLine(line, LINE_SIZE) < 0) {
-      ProtocolState.quitRequested = 1;  // end of input ends the engine as "quit" would
+      requestQuit();  // end of input ends the engine as "quit" would
       return;
     }
     if (line[0] == '\0') continue;

@@ -75,22 +75,13 @@ void handleDialectInputWhileSearching() {
 bool setUpGamePosition(const char* fen) {
   char text[POSITION_TEXT_SIZE];
   if (std::snprintf(text, sizeof text, "%s%s", SETBOARD_PREFIX, fen) >= static_cast<int>(sizeof text)) return false;
-  const BoardData saved = Board;
   // Castling rights come from the text alone, not from the king moves of an earlier game.
-  for (int16_t& count : Board.squareMoves) count = 0;
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
-  if (!setupPosition(text) || !positionIsPlayable(Board.sideToMove)) {
-    Board = saved;
-    return false;
-  }
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  return true;
+  return setupFreshPosition(text) != 0;
 }
 
 bool namesLegalMove(const char* text) {
   if (Board.gameCount >= GAME_MOVE_LIMIT || !positionIsPlayable(Board.sideToMove)) return false;
-  Ordering.ply = 1;
+  setPly(1);
   Move move;
   if (!findNamedMove(text, move)) return false;
   const int mover = Board.sideToMove;
@@ -98,19 +89,15 @@ bool namesLegalMove(const char* text) {
   makeMove(mover, move);
   const bool legal = !isSquareAttacked(Board.pieceList[mover][0], mover ^ 1);
   unmakeMove(mover, move);
-  Board.lastTo = lastTo;
+  restoreLastTo(lastTo);
   return legal;
-}
-
-void requestSearchStop() {
-  if (!SearchState.stopSearch) SearchState.inputPending = 1;
 }
 
 void readLinesWhileSearching(bool (*execute)(const char* line)) {
   char line[WIDE_CBUF_SIZE];
   for (;;) {
     if (readLine(line, WIDE_CBUF_SIZE) != 1) {
-      ProtocolState.quitRequested = 1;
+      requestQuit();
       requestSearchStop();
       return;
     }

@@ -45,8 +45,6 @@ void handleDialectInputWhileSearching();
 bool setUpGamePosition(const char* fen);
 // True when the text names a legal move of the side to move (the board is left as it was).
 bool namesLegalMove(const char* text);
-// Asks the running search to end at its next test, unless it is already ending.
-void requestSearchStop();
 // Reads and executes the lines that wait while a search runs, until `execute` returns false, the
 // search is asked to stop or no further whole line waits. The end of input ends the program as
 // "quit" does.

@@ -99,11 +99,11 @@ bool executeEditLine(const char* line, EditState& edit) {
 // mark, no book, clean position tables.
 void leaveEditMode(const EditState& edit) {
   restartGameRecord(EDITED_LAST_IRREVERSIBLE);
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
   setEpSquare(edit.pendingEpSquare);
   clearCastledMarks();
   recomputeBoardState();
-  ProtocolState.bookAllowed = 0;
+  setBookAllowed(false);
   clearHashTables();
   clearPawnTable();
   clearScoreTable();
@@ -113,13 +113,13 @@ void leaveEditMode(const EditState& edit) {
 
 void editMode() {
   // Step 1. Every castling right granted until "castle" withdraws one.
-  for (int16_t& count : Board.squareMoves) count = 0;
+  clearSquareMoves();
   EditState edit = {NO_EP_SQUARE, WHITE};
   // Step 2. Edit lines until "." or the end of input.
   char line[EDIT_LINE_SIZE];
   for (;;) {
     if (readLine(line, EDIT_LINE_SIZE) < 0) {
-      ProtocolState.quitRequested = 1;  // end of input: leave at once, then end the engine
+      requestQuit();  // end of input: leave at once, then end the engine
       break;
     }
     if (line[0] == '\0') continue;

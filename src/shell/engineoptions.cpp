@@ -28,14 +28,13 @@ bool applyHash(int megabytes) { return resizeHashTables(megabytes); }
 
 int currentSelectivity() { return EngineSettings.selectivity; }
 bool applySelectivity(int value) {
-  EngineSettings.selectivity = static_cast<int8_t>(value);
+  setSelectivity(value);
   return true;
 }
 
 int currentCombination() { return (EngineSettings.styleFlags & STYLE_COMBINATION) != 0 ? 1 : 0; }
 bool applyCombination(int on) {
-  EngineSettings.styleFlags = static_cast<int16_t>(on ? EngineSettings.styleFlags | STYLE_COMBINATION
-                                                      : EngineSettings.styleFlags & ~STYLE_COMBINATION);
+  setStyleFlag(STYLE_COMBINATION, on != 0);
   return true;
 }
 
@@ -43,8 +42,7 @@ bool applyCombination(int on) {
 // stored evaluations are rebuilt with them.
 int currentKnowledge() { return (EngineSettings.styleFlags & STYLE_KNOWLEDGE_OFF) != 0 ? 0 : 1; }
 bool applyKnowledge(int on) {
-  EngineSettings.styleFlags = static_cast<int16_t>(on ? EngineSettings.styleFlags & ~STYLE_KNOWLEDGE_OFF
-                                                      : EngineSettings.styleFlags | STYLE_KNOWLEDGE_OFF);
+  setStyleFlag(STYLE_KNOWLEDGE_OFF, on == 0);
   setPieceValues(!on);
   recomputeBoardState();
   clearPawnTable();
@@ -56,7 +54,7 @@ bool applyKnowledge(int on) {
 int currentBook() { return EngineSettings.bookEnabled; }
 bool applyBook(int on) {
   closeBookFiles();
-  EngineSettings.bookEnabled = static_cast<int8_t>(on);
+  setBookEnabled(on != 0);
   if (on) openBookFiles();
   return EngineSettings.bookEnabled == on;
 }
@@ -65,11 +63,11 @@ int currentLearning() { return EngineSettings.learningEnabled; }
 bool applyLearning(int on) {
   if (on == EngineSettings.learningEnabled) return true;
   if (on) {
-    EngineSettings.learningEnabled = 1;
+    setLearningEnabled(true);
     openLearningFile();  // switches learning off again when the file cannot be made
   } else {
     closeLearningFile();
-    EngineSettings.learningEnabled = 0;
+    setLearningEnabled(false);
   }
   return EngineSettings.learningEnabled == on;
 }
@@ -78,11 +76,11 @@ int currentLog() { return EngineSettings.logEnabled; }
 bool applyLog(int on) {
   if (on == EngineSettings.logEnabled) return true;
   if (on) {
-    EngineSettings.logEnabled = 1;
-    if (!openLogFile()) EngineSettings.logEnabled = 0;
+    setLogEnabled(true);
+    if (!openLogFile()) setLogEnabled(false);
   } else {
     closeLogFile();
-    EngineSettings.logEnabled = 0;
+    setLogEnabled(false);
   }
   return EngineSettings.logEnabled == on;
 }
@@ -175,7 +173,7 @@ bool resizeHashTables(int megabytes) {
   if (megabytes == previous) return true;
   const bool resized = allocatePositionTables(megabytes) == 0;
   if (resized) {
-    EngineSettings.hashMegabytes = megabytes;
+    setHashMegabytes(megabytes);
   } else if (allocatePositionTables(previous) != 0) {
     return false;
   }

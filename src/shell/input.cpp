@@ -26,6 +26,14 @@
 
 InputData Input;
 
+void clearInputBuffer() { Input.CBuf[0] = '\0'; }
+
+void useWideBuffer() { Input.wideBuffer = 1; }
+
+HandlerRunCount::HandlerRunCount() { Input.handlerRuns += 1; }
+
+HandlerRunCount::~HandlerRunCount() { Input.handlerRuns -= 1; }
+
 namespace {
 
 // Polling: every 25000 nodes, a few milliseconds of search. A think whose whole budget is under

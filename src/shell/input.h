@@ -23,6 +23,18 @@ struct InputData {
 };
 extern InputData Input;
 
+// Start-up: nothing read yet.
+void clearInputBuffer();
+// UCI: the whole of CBuf is used, for the long "position" lines.
+void useWideBuffer();
+// While it lives, one more run of the while-searching handler counts as under way.
+struct HandlerRunCount {
+  HandlerRunCount();
+  ~HandlerRunCount();
+  HandlerRunCount(const HandlerRunCount&) = delete;
+  HandlerRunCount& operator=(const HandlerRunCount&) = delete;
+};
+
 unsigned inputAvailable();
 int fillInputBuffer();                                  // 1 input goes on, 0 end of input
 // Takes the first line out of CBuf into buffer (at most size - 1 characters, the rest of a longer

@@ -77,11 +77,6 @@ const char* lineFromWord(const LineWords& words, int i) {
 
 const char* colourName(int colour) { return colour == WHITE ? "White" : "Black"; }
 
-// Asks the running search to end at its next test, unless it is already ending.
-void requestStop() {
-  if (!SearchState.stopSearch) markInputPending();
-}
-
 void splitLineWords(LineWords& words) {
   words.count = tokenize(words.line, COMMAND_SEPARATORS);
   for (int i = 0; i < words.count; ++i) std::memcpy(words.words[i], Input.tokens[i], TOKEN_SIZE);
@@ -97,8 +92,8 @@ void copyLineWords(LineWords& words, const char* line) {
 // empty line, or the end of input (which ends the program as "quit" does).
 bool readWords(LineWords& words) {
   if (readLine(words.line, LINE_SIZE) != 1) {
-    ProtocolState.quitRequested = 1;
-    requestStop();
+    requestQuit();
+    requestSearchStop();
     return false;
   }
   splitLineWords(words);
@@ -149,8 +144,8 @@ void acceptPonderHit(const char* word) {
   // A move-now request that came with the move: play at once. The other interface variant takes
   // the request as a cancellation of the hit instead.
   if (std::strchr(Input.CBuf, '?') != nullptr) {
-    if (ProtocolState.fritzMode) ProtocolState.ponderHit = 0;
-    requestStop();
+    if (ProtocolState.fritzMode) clearPonderHit();
+    requestSearchStop();
   }
 }
 
@@ -159,7 +154,7 @@ void acceptPonderHit(const char* word) {
 void handOverToInterpreter(const LineWords& words, int i, uint16_t code) {
   logPrintf("Unexpected move entered during PONDERING: %s: %s\n",
             colourName(Board.colorAt[moveCodeTo(code)]), words.words[i]);
-  requestStop();
+  requestSearchStop();
   // The line came out of CBuf in this run and nothing has been read since, so it fits again.
   const int fitted = unreadLine(lineFromWord(words, i));
   assert(fitted == 1);
@@ -187,11 +182,11 @@ Next executeWord(const LineWords& words, int i) {
   const char* argument = wordAt(words, i + 1);
   if (isWord(word, "black") || isWord(word, "white") || isWord(word, "post")) return Next::word;
   if (isWord(word, "easy") || isWord(word, "hard")) {
-    ProtocolState.ponderEnabled = isWord(word, "hard") ? 1 : 0;
+    setPonderEnabled(isWord(word, "hard"));
     return Next::word;
   }
   if (isWord(word, "pb")) {
-    ProtocolState.ponderEnabled = ProtocolState.ponderEnabled ? 0 : 1;
+    togglePonderEnabled();
     return Next::word;
   }
   if (isWord(word, ".")) {
@@ -199,12 +194,12 @@ Next executeWord(const LineWords& words, int i) {
     return Next::word;
   }
   if (isWord(word, "quit")) {
-    ProtocolState.quitRequested = 1;
-    requestStop();  // the program ends as soon as the search has unwound
+    requestQuit();
+    requestSearchStop();  // the program ends as soon as the search has unwound
     return Next::word;
   }
   if (isWord(word, "force")) {
-    ProtocolState.forceMode = 1;
+    setForceMode(true);
     return Next::word;
   }
   if (isWord(word, "st")) {
@@ -236,8 +231,8 @@ bool executeLine(const LineWords& words) {
     return false;
   }
   if (isWord(first, "exit") || isWord(first, "?")) {
-    if (isWord(first, "exit")) ProtocolState.analyzing = 0;
-    requestStop();
+    if (isWord(first, "exit")) leaveAnalysis();
+    requestSearchStop();
     logPrintf("%s\n", words.line);
     return false;
   }
@@ -256,7 +251,7 @@ bool executeLine(const LineWords& words) {
 
 void takePonderHit() {
   setPondering(false);
-  ProtocolState.ponderHit = 1;
+  markPonderHit();
 
   int32_t target = TimeControl.Responsetime;
   if (target > HIT_SHORT_LIMIT) {
@@ -279,10 +274,7 @@ bool executeLineWhileSearching(const char* line) {
 // line per call in the other interface variant), until a line ends the run or the search has
 // been asked to stop.
 void handleInputWhileSearching() {
-  struct RunCount {
-    RunCount() { Input.handlerRuns += 1; }
-    ~RunCount() { Input.handlerRuns -= 1; }
-  } run;
+  const HandlerRunCount run;
   assert(Input.handlerRuns <= 2);
   LineWords words;
   for (;;) {

@@ -26,6 +26,7 @@
 #include "platform/signals.h"
 #include "search/hashtable.h"
 #include "search/searchstate.h"
+#include "search/tablesize.h"
 #include "shell/arguments.h"
 #include "shell/commands.h"
 #include "shell/dialect.h"
@@ -53,7 +54,6 @@ constexpr int INIT_NO_LOG_FILE = 7;  // no log file could be created; freeTables
 constexpr int LOG_FILE_FAILED = 0;   // openLogFile: creating the first free name failed
 
 // ---- Start values of the settings and the time control ----
-constexpr int8_t START_SELECTIVITY = 2;
 constexpr int32_t START_SECONDS_PER_MOVE = 5;
 constexpr int32_t START_CLOCK = 5;  // recomputed by the think driver before use
 constexpr int32_t SETBOARD_CLOCK = 999999900;  // overwritten by the budget before it is used
@@ -77,12 +77,12 @@ bool isValidHashCount(uint32_t count) {
 }
 
 void echoHashCount(int32_t count) {
-  HashTable.hashMask = static_cast<uint32_t>(count) - 1;
+  setHashEntryCount(static_cast<uint32_t>(count));
   sendLine(HASH_ECHO, static_cast<long>(count), DEFAULT_HASH_ENTRIES);
 }
 
 void echoScoreCount(int32_t count) {
-  ScoreTable.scoreEntries = static_cast<uint32_t>(count);
+  setScoreEntryCount(static_cast<uint32_t>(count));
   sendLine(SCORE_ECHO, static_cast<long>(count), static_cast<long>(DEFAULT_SCORE_ENTRIES));
 }
 
@@ -117,10 +117,10 @@ void setStartTimeControl() {
 // The single search of a command-line position. A refused position is not searched.
 void runSetboardSearch(const char* position) {
   if (!setupPosition(position) || !positionIsPlayable(Board.sideToMove)) return;
-  EvalContext.searchDepth = 0;
-  ProtocolState.ponderMove = 0;
+  clearSearchDepth();
+  forgetPonderMove();
   setFixedTimeControl(SETBOARD_CLOCK);
-  ProtocolState.setboardRun = 1;
+  setSetboardRun(true);
   sendLine("Hello from Vostrel!\n");
   think(Board.sideToMove, THINK_MOVE);
 }
@@ -150,22 +150,13 @@ void resetPositionTables() {
 void onSignal(int) {}
 
 int initEngine() {
-  // Step 1. Input and the switches the configuration file may change.
-  Input.CBuf[0] = '\0';
-  ProtocolState.fritzMode = 0;
-  EngineSettings.learningEnabled = 0;
-  EngineSettings.attackStyleCA = 0;
-  EngineSettings.attackStyleRI = 0;
+  // Step 1. Nothing read yet, and the debug clocks at zero.
+  clearInputBuffer();
   zeroDebugClocks();
-  EngineSettings.selectivity = START_SELECTIVITY;
-  EngineSettings.styleFlags = 0;
   // Step 2. The move, history and pawn tables are static arrays: nothing to allocate.
-  // Step 3. The modes and switches the configuration file may set, at their defaults.
-  ProtocolState.analyzing = 0;
-  ProtocolState.randomMode = 0;
-  EngineSettings.logEnabled = 0;
-  ProtocolState.ponderEnabled = 1;
-  EngineSettings.bookEnabled = 1;
+  // Step 3. The settings, modes and switches the configuration file may change, at their defaults.
+  setStartupSettings();
+  setStartupProtocolState();
   // Step 4. The configuration file; a defective one has been rewritten and the user told.
   if (!readConfigFile()) return INIT_CONFIG_REWRITTEN;
   // Step 5. The opening books.
@@ -228,9 +219,9 @@ int engineMain(int argc, char** argv) {
   // Step 1. Defaults for a run: no setboard search, default table sizes. Interfaces send the
   // interrupt signal at any time, also while the tables are still being cleared.
   ignoreInterrupts();
-  ProtocolState.setboardRun = 0;
-  HashTable.hashMask = DEFAULT_HASH_MASK;
-  ScoreTable.scoreEntries = DEFAULT_SCORE_ENTRIES;
+  setSetboardRun(false);
+  setHashEntryCount(DEFAULT_HASH_MASK + 1);
+  setScoreEntryCount(DEFAULT_SCORE_ENTRIES);
   // Step 2. A position argument sorts after the bare word; a number never does.
   const bool setboardForm = argc >= 2 && std::strcmp(argv[1], SETBOARD_WORD) > 0;
   if (!setboardForm && argc == ARGC_TWO_SIZES) {

@@ -204,12 +204,12 @@ void playListedMoves(const std::vector<std::string>& words, size_t first) {
     char text[TOKEN_SIZE];
     std::strncpy(text, words[i].c_str(), sizeof text - 1);
     text[sizeof text - 1] = '\0';
-    Ordering.ply = 1;
+    setPly(1);
     if (words[i].size() >= sizeof text || !enterMove(text)) {
       sendInfo("illegal move " + words[i] + ": the position ends before it");
       return;
     }
-    Board.sideToMove ^= 1;
+    setSideToMove(Board.sideToMove ^ 1);
     Uci.moves.push_back(words[i]);
   }
 }
@@ -251,15 +251,15 @@ void executePosition(const std::vector<std::string>& words) {
       sendInfo("illegal position: " + base);
       return;
     }
-    ProtocolState.bookAllowed = base == STARTPOS ? 1 : 0;
+    setBookAllowed(base == STARTPOS);
     Uci.base = base;
     Uci.moves.clear();
     next = first;
   }
   Uci.positionGiven = true;
   Uci.ownMoveOnBoard = false;
-  ProtocolState.gameOver = 0;
-  ProtocolState.ponderMove = 0;
+  reopenGame();
+  forgetPonderMove();
   // Step 3. The moves.
   playListedMoves(words, next);
 }
@@ -270,7 +270,7 @@ void waitForStopOrPonderHit() {
   char line[WIDE_CBUF_SIZE];
   while (!Uci.stopReceived && !Uci.hitReceived && !ProtocolState.quitRequested) {
     if (readLine(line, WIDE_CBUF_SIZE) != 1) {
-      ProtocolState.quitRequested = 1;
+      requestQuit();
       return;
     }
     const std::vector<std::string> words = splitWords(line);
@@ -283,7 +283,7 @@ void waitForStopOrPonderHit() {
       Uci.hitReceived = Uci.ponderSearch;
       if (!Uci.ponderSearch) sendInfo("ponderhit without a ponder search");
     } else if (command == "quit") {
-      ProtocolState.quitRequested = 1;
+      requestQuit();
     } else if (command == "go") {
       sendInfo("a search is already running: go ignored");
     } else if (command == "position" || command == "ucinewgame" || command == "setoption") {
@@ -294,8 +294,8 @@ void waitForStopOrPonderHit() {
 }
 
 void runThink(int side, int mode) {
-  EvalContext.searchDepth = 0;
-  Ordering.ply = 1;
+  clearSearchDepth();
+  setPly(1);
   think(side, mode);
 }
 
@@ -322,11 +322,11 @@ void executeGo(const std::vector<std::string>& words) {
   }
   // Step 2. The search, on the engine's own time or pondering.
   Uci.infiniteSearch = applyGoLimits(limits, side);
-  ProtocolState.analyzing = static_cast<int8_t>(Uci.infiniteSearch && !limits.ponder);
-  ProtocolState.forceMode = 0;
-  ProtocolState.ponderHit = 0;
+  startPlaying();
+  if (Uci.infiniteSearch && !limits.ponder) enterAnalysis();
+  clearPonderHit();
   runThink(side, limits.ponder ? THINK_PONDER : THINK_MOVE);
-  ProtocolState.analyzing = 0;
+  leaveAnalysis();
   if (Uci.bestMoveSent || ProtocolState.quitRequested) return;
   // Step 3. A search that ended without playing waits for "stop" or "ponderhit".
   if ((Uci.ponderSearch || Uci.infiniteSearch) && !Uci.stopReceived && !Uci.hitReceived) waitForStopOrPonderHit();
@@ -343,8 +343,8 @@ void executeGo(const std::vector<std::string>& words) {
 void stopRunningSearch() {
   Uci.stopReceived = true;
   if (SearchState.pondering && !ProtocolState.analyzing) {
-    SearchState.pondering = 0;
-    ProtocolState.ponderHit = 1;
+    setPondering(false);
+    markPonderHit();
   }
   requestSearchStop();
 }
@@ -371,7 +371,7 @@ bool executeWhileSearching(const char* line) {
     return true;
   }
   if (command == "quit") {
-    ProtocolState.quitRequested = 1;
+    requestQuit();
     requestSearchStop();
     return false;
   }
@@ -414,7 +414,7 @@ void executeUciLine(const char* line) {
   } else if (command == "setoption") {
     executeSetOption(words);
   } else if (command == "quit") {
-    ProtocolState.quitRequested = 1;
+    requestQuit();
   } else if (command == "stop" || command == "ponderhit") {
     sendInfo(command + " without a running search");
   } else if (command != "uci" && command != "debug" && command != "register") {
@@ -426,8 +426,8 @@ void executeUciLine(const char* line) {
 
 void startUciSession() {
   setThinkReporter(&uciReporter);
-  Input.wideBuffer = 1;
-  ProtocolState.ponderMove = 0;
+  useWideBuffer();
+  forgetPonderMove();
   sendLine("id name %s\n", ENGINE_NAME);
   sendLine("id author %s\n", ENGINE_AUTHOR);
   sendOptions();
@@ -438,7 +438,7 @@ void runUciSession() {
   char line[WIDE_CBUF_SIZE];
   while (!ProtocolState.quitRequested) {
     if (readLine(line, WIDE_CBUF_SIZE) < 0) {
-      ProtocolState.quitRequested = 1;
+      requestQuit();
       return;
     }
     executeUciLine(line);

@@ -19,8 +19,6 @@ constexpr int64_t MAX_MOVES_TO_GO = 1000;
 constexpr int64_t MIN_DEPTH = 1;
 constexpr int64_t MAX_DEPTH = 48;              // the deepest iteration of the think driver
 constexpr int64_t SD_DEPTH_OFFSET = 2;         // "sd N" ends with the iteration of depth N + 2
-constexpr int16_t GAME_IN_MOVES = 50;          // the period length a whole-game control counts with
-constexpr int8_t NO_DEPTH_LIMIT = 48;
 constexpr int64_t DEFAULT_MOVE_TIME = 5000;       // milliseconds
 
 // A whole decimal number within [min, max].
@@ -101,8 +99,7 @@ GoLimits parseGoLimits(const std::vector<std::string>& words) {
 }
 
 bool applyGoLimits(const GoLimits& limits, int side) {
-  TimeControlData& tc = TimeControl;
-  tc.depthLimit = NO_DEPTH_LIMIT;
+  clearDepthLimit();
   if (limits.infinite) return true;
   if (limits.depth >= 0) {
     setFixedDepthControl(limits.depth - SD_DEPTH_OFFSET);
@@ -110,9 +107,7 @@ bool applyGoLimits(const GoLimits& limits, int side) {
   }
   if (limits.moveTime >= 0) {
     const int64_t seconds = limits.moveTime / MILLISECONDS_PER_SECOND;
-    setFixedTimeControl(static_cast<int32_t>(seconds * CENTISECONDS_PER_SECOND));
-    tc.baseSeconds = static_cast<int32_t>(seconds);
-    tc.Bedienerzeit = 0;
+    setFixedTimePerMove(static_cast<int32_t>(seconds));
     return false;
   }
   if (limits.time[side] < 0) return true;
@@ -121,21 +116,7 @@ bool applyGoLimits(const GoLimits& limits, int side) {
   const int32_t other = limits.time[opponent] >= 0
                             ? static_cast<int32_t>(limits.time[opponent] / MILLISECONDS_PER_CENTISECOND)
                             : own;
-  if (limits.movesToGo > 0) {
-    tc.timeMode = TIME_MODE_PERIOD;
-    tc.movesPerPeriod = static_cast<int16_t>(limits.movesToGo);
-  } else {
-    tc.timeMode = TIME_MODE_GAME;
-    tc.movesPerPeriod = GAME_IN_MOVES;
-  }
-  tc.movesToGo[WHITE] = tc.movesToGo[BLACK] = tc.movesPerPeriod;
-  tc.Bedienerzeit = static_cast<int32_t>(limits.increment[side] / MILLISECONDS_PER_SECOND);
-  tc.baseMinutes = 0;
-  tc.baseSeconds = static_cast<int32_t>(own / CENTISECONDS_PER_SECOND);
-  tc.clockRunning = 1;
-  tc.timeCmd = own;
-  tc.otimCmd = other;
-  tc.TimeC[side] = own;
-  tc.TimeC[opponent] = other;
+  setClocksForSearch(side, limits.movesToGo, own, other,
+                     static_cast<int32_t>(limits.increment[side] / MILLISECONDS_PER_SECOND));
   return false;
 }

@@ -117,9 +117,7 @@ DialectStep executeSetboard(const char* fen, const char* line) {
     logPrintf("%s\n", line);
     return DialectStep::done;
   }
-  ProtocolState.bookAllowed = 0;
-  ProtocolState.ponderMove = 0;
-  ProtocolState.gameOver = 0;
+  startGameFromPosition(false);
   return DialectStep::tail;
 }
 
@@ -194,17 +192,15 @@ bool executeWhileSearching(const char* line) {
     return true;
   }
   if (isWord(word, "post") || isWord(word, "nopost")) {
-    ProtocolState.postThinking = isWord(word, "post") ? 1 : 0;
+    setPostThinking(isWord(word, "post"));
     return true;
   }
   if (isOneOf(word, IGNORED_COMMANDS) && !isWord(word, ".")) return true;
   if (isWord(word, ".")) {
     // The status line answers before any later line: its poll must not run the next ones first,
     // so it counts as a nested run.
-    Input.handlerRuns += 1;
-    const bool goOn = executeLineWhileSearching(line);
-    Input.handlerRuns -= 1;
-    return goOn;
+    const HandlerRunCount nested;
+    return executeLineWhileSearching(line);
   }
   const char* rest = isWord(word, "usermove") ? argument : line;
   if (pondering) return executeLineWhileSearching(rest);
@@ -244,15 +240,14 @@ DialectStep runXboardLine(char* line) {
   if (isWord(word, "setboard")) return executeSetboard(argument, line);
   if (isWord(word, "usermove")) return executeUserMove(line, argument);
   if (isWord(word, "playother")) {
-    ProtocolState.forceMode = 0;
-    ProtocolState.analyzing = 0;
+    startPlaying();
     return DialectStep::tail;
   }
   if (isWord(word, "memory")) return executeMemory(argument, line);
   if (isWord(word, "option")) return executeOption(argument, line);
   if (isWord(word, "result")) {
-    ProtocolState.gameOver = 1;
-    ProtocolState.ponderMove = 0;
+    markGameOver();
+    forgetPonderMove();
     return DialectStep::tail;
   }
   if (isWord(word, "variant")) {
@@ -273,9 +268,6 @@ DialectStep runXboardLine(char* line) {
 }
 
 void handleXboardInputWhileSearching() {
-  struct RunCount {
-    RunCount() { Input.handlerRuns += 1; }
-    ~RunCount() { Input.handlerRuns -= 1; }
-  } run;
+  const HandlerRunCount run;
   readLinesWhileSearching(executeWhileSearching);
 }

@@ -75,7 +75,7 @@ bool parseEpdLine(const std::string& line, EpdCase& c) {
 bool bestMoveCodes(const EpdCase& c, std::vector<Move>& moves) {
   if (!setupPosition(("setboard " + c.fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;
   for (const std::string& san : c.best) {
-    Ordering.ply = 1;
+    setPly(1);
     Move move{};
     if (findSanMove(san, Board.sideToMove, &move) == SAN_FOUND) moves.push_back(move);
   }
@@ -136,8 +136,7 @@ int runEpdCommand(int argc, char** argv) {
       continue;
     }
     if (seconds > 0) {
-      setFixedTimeControl(seconds * CENTISECONDS_PER_SECOND);
-      TimeControl.baseSeconds = seconds;
+      setFixedTimePerMove(seconds);
     } else {
       setFixedDepthControl(depth);
     }

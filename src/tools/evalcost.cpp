@@ -8,7 +8,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -33,24 +32,20 @@ constexpr int EXIT_BAD_ARGUMENT = 2;
 ScoreEntry costScoreEntries[COST_SCORE_ENTRIES];
 
 bool setUpRoot(const char* fen) {
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
   forgetLastTo();
-  std::memset(Board.castled, 0, sizeof Board.castled);
-  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-  if (!setupPosition((std::string("setboard ") + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) return false;
+  if (!setupFreshPosition((std::string("setboard ") + fen).c_str())) return false;
   clearScoreTable();
   clearPawnTable();
-  Ordering.ply = 1;
-  EvalContext.searchDepth = 0;
-  EvalContext.rootSide = Board.sideToMove;
+  setPly(1);
+  clearSearchDepth();
+  setRootSide(Board.sideToMove);
   preparePhaseState();
   return true;
 }
 
 // One evaluation that cannot come from the cache.
 int evaluateAfresh() {
-  ScoreTable.entries[Board.hashKey % ScoreTable.scoreEntries].flags = SCORE_ENTRY_EMPTY;
+  emptyScoreEntryForPosition();
   int8_t exact = 0;
   return evaluate(Board.sideToMove, 0, -FULL_WINDOW, FULL_WINDOW, &exact);
 }
@@ -79,8 +74,7 @@ int runEvalCostCommand(int argc, char** argv) {
   }
   initBoardTables();
   setPieceValues(false);
-  ScoreTable.entries = costScoreEntries;
-  ScoreTable.scoreEntries = COST_SCORE_ENTRIES;
+  setScoreTableStorage(costScoreEntries, COST_SCORE_ENTRIES);
   std::vector<double> costs;
   for (int i = 0; i < benchPositionCount(); i++) {
     if (!setUpRoot(benchPositionFen(i))) continue;

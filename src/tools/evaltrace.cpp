@@ -3,7 +3,6 @@
 #include "tools/evaltrace.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "board/board.h"
@@ -39,16 +38,6 @@ static_assert(ENDGAME_RULE_NAME_COUNT == ENDGAME_RULE_LAZY + 1, "a name for ever
 
 ScoreEntry traceScoreEntries[TRACE_SCORE_ENTRIES];
 
-// A fresh game record around the position: no moves made, every castling square unmoved
-// unless the FEN withdraws the right.
-void resetGameFields() {
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  forgetLastTo();
-  std::memset(Board.castled, 0, sizeof Board.castled);
-  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-}
-
 // argv[2..] joined with blanks, or the initial position.
 std::string fenFromArguments(int argc, char** argv) {
   std::string fen;
@@ -61,14 +50,13 @@ std::string fenFromArguments(int argc, char** argv) {
 
 // The state the think driver prepares before it evaluates the root.
 void prepareRootEvaluation() {
-  ScoreTable.entries = traceScoreEntries;
-  ScoreTable.scoreEntries = TRACE_SCORE_ENTRIES;
+  setScoreTableStorage(traceScoreEntries, TRACE_SCORE_ENTRIES);
   clearScoreTable();
   clearPawnTable();
-  Ordering.ply = 1;
-  EvalContext.searchDepth = 0;
-  EvalContext.rootSide = Board.sideToMove;
-  EvalContext.rootBonus[1] = 0;
+  setPly(1);
+  clearSearchDepth();
+  setRootSide(Board.sideToMove);
+  clearRootBonus(1);
   preparePhaseState();
 }
 
@@ -171,8 +159,10 @@ int runEvalCommand(int argc, char** argv) {
   const std::string fen = fenFromArguments(argc, argv);
   initBoardTables();
   setPieceValues(false);
-  resetGameFields();
-  if (!setupPosition((SETBOARD_PREFIX + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+  // A fresh game record around the position: no moves made, every castling square unmoved
+  // unless the FEN withdraws the right.
+  forgetLastTo();
+  if (!setupFreshPosition((SETBOARD_PREFIX + fen).c_str())) {
     std::fprintf(stderr, "eval: position refused: %s\n", fen.c_str());
     return REFUSED_STATUS;
   }

@@ -13,6 +13,7 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/movegen.h"
+#include "board/setup.h"
 #include "board/tables.h"
 #include "game/book.h"
 #include "search/searchstate.h"
@@ -52,18 +53,11 @@ struct BookLine {
 
 // The board as a new game leaves it.
 void startBookGame() {
-  setSideToMove(WHITE);
-  Board.epSquare = 0;
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
+  setupInitialPosition();
   forgetLastTo();
-  Board.castled[WHITE] = Board.castled[BLACK] = 0;
-  std::memset(Board.squareMoves, 0, sizeof(Board.squareMoves));
-  placeInitialPieces();
   clearMoveStack();
-  recomputeBoardState();
   fillTypeCount();
-  Ordering.ply = 1;
+  setPly(1);
 }
 
 static const char* sanProblem(SanStatus status) {

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "board/attack.h"
@@ -70,9 +69,9 @@ uint64_t perft(int side, int depth) {
       if (depth == 1) {
         nodes += 1;
       } else {
-        Ordering.ply = ply + 1;
+        setPly(ply + 1);
         nodes += perft(side ^ 1, depth - 1);
-        Ordering.ply = ply;
+        setPly(ply);
       }
     }
     unmakeMove(side, move);
@@ -102,11 +101,7 @@ int runPerftCommand(int argc, char** argv) {
 
   initBoardTables();
   setPieceValues(false);
-  Board.gameCount = 0;
-  Board.lastIrreversible = 0;
-  std::memset(Board.castled, 0, sizeof Board.castled);
-  std::memset(Board.squareMoves, 0, sizeof Board.squareMoves);
-  if (fen.empty() || !setupPosition(("setboard " + fen).c_str()) || !positionIsPlayable(Board.sideToMove)) {
+  if (fen.empty() || !setupFreshPosition(("setboard " + fen).c_str())) {
     std::fprintf(stderr, "perft: position refused: %s\n", fen.c_str());
     return PERFT_EXIT_REFUSED;
   }
@@ -126,9 +121,9 @@ int runPerftCommand(int argc, char** argv) {
       Move move = MoveStack.moveStack[i];
       makeMove(side, move);
       if (legal || !ownKingAttackedAfter(side, move, true)) {
-        Ordering.ply = 2;
+        setPly(2);
         uint64_t count = perft(side ^ 1, depth - 1);
-        Ordering.ply = 1;
+        setPly(1);
         char text[8];
         coordinateText(move, text);
         std::printf("%s: %llu\n", text, static_cast<unsigned long long>(count));

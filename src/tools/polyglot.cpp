@@ -120,8 +120,8 @@ static std::string polyglotMoveText(uint16_t code) {
 // The legal moves of the side to move (ply 1 of the move stack is used and left behind).
 static std::vector<Move> legalMoves() {
   int side = Board.sideToMove;
-  Ordering.ply = 1;
-  MoveStack.plyStart[1] = 0;
+  setPly(1);
+  startPlyAtStackBottom(1);
   generateMoves(side);
   std::vector<Move> legal;
   for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; i++) {

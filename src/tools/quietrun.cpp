@@ -27,13 +27,9 @@ constexpr int SETBOARD_TEXT_SIZE = 160;
 }  // namespace
 
 int setUpDiagnosticEngine() {
-  EngineSettings.hashMegabytes = DIAGNOSTIC_HASH_MEGABYTES;
-  EngineSettings.selectivity = DIAGNOSTIC_SELECTIVITY;
-  EngineSettings.attackStyleCA = EngineSettings.attackStyleRI = 0;
-  EngineSettings.styleFlags = 0;
-  EngineSettings.bookEnabled = EngineSettings.learningEnabled = EngineSettings.logEnabled = 0;
-  LogState.logFile = nullptr;
-  ProtocolState = ProtocolData{};
+  setDiagnosticSettings(DIAGNOSTIC_HASH_MEGABYTES, DIAGNOSTIC_SELECTIVITY);
+  closeLogFile();
+  clearProtocolState();
   initBoardTables();
   return allocatePositionTables(DIAGNOSTIC_HASH_MEGABYTES) == 0 ? 1 : 0;
 }
@@ -54,7 +50,7 @@ QuietRunResult thinkQuietly(const char* fen) {
   clearScoreTable();
   const int countBefore = Board.gameCount;
   const uint32_t start = tickCount();
-  EvalContext.searchDepth = 0;
+  clearSearchDepth();
   const int quiet = beginQuietIo();
   think(Board.sideToMove, THINK_MOVE);
   if (quiet) endQuietIo();

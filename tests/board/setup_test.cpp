@@ -72,6 +72,30 @@ TEST(SetupPosition, RefusedTextsLeaveTheBoardAlone) {
   EXPECT_EQ(setupPosition(""), 0);
 }
 
+// A fresh position forgets the record it replaces; one that cannot be played keeps the old board.
+TEST(SetupPosition, FreshPositionStartsItsOwnRecord) {
+  ASSERT_TRUE(setUpPosition("r3k2r/8/8/8/8/8/8/R3K2R w KQkq -"));
+  Board.gameCount = 12;
+  Board.lastIrreversible = 7;
+  Board.castled[BLACK] = 1;
+  Board.squareMoves[E1] = 3;
+  ASSERT_EQ(setupFreshPosition("setboard r3k2r/8/8/8/8/8/8/R3K2R b Kq -"), 1);
+  EXPECT_EQ(Board.gameCount, 0);
+  EXPECT_EQ(Board.lastIrreversible, 0);
+  EXPECT_EQ(Board.castled[BLACK], 0);
+  EXPECT_EQ(Board.squareMoves[E1], 0);
+  EXPECT_EQ(Board.squareMoves[H1], 0);
+  EXPECT_EQ(Board.squareMoves[A1], 1);
+  EXPECT_EQ(Board.sideToMove, BLACK);
+  Board.gameCount = 5;
+  BoardData before = Board;
+  // Unreadable, and readable but without a black king: both refused, the board untouched.
+  EXPECT_EQ(setupFreshPosition("setboard 4k3/8 w - -"), 0);
+  EXPECT_EQ(std::memcmp(&before, &Board, sizeof Board), 0);
+  EXPECT_EQ(setupFreshPosition("setboard 8/8/8/8/8/8/8/4K3 w - -"), 0);
+  EXPECT_EQ(std::memcmp(&before, &Board, sizeof Board), 0);
+}
+
 TEST(SetupPosition, LongAndRandomTextsAreSafe) {
   std::string longText = "setboard " + std::string(100000, '8') + " w";
   EXPECT_EQ(setupPosition(longText.c_str()), 0);
