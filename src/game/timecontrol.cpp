@@ -51,8 +51,8 @@ constexpr int64_t SHORT_OWN_CLOCK = 1500;          // below this the cuts are ha
 constexpr int64_t MIN_BUDGET_TO_CUT_SMALL = 1;     // small branch: cut only a budget above 1
 constexpr int64_t MIN_BUDGET_TO_CUT_LARGE = 100;   // large branch: cut only a budget above 100
 // The lead bonuses are fixed amounts made for clocks of minutes. On a clock of seconds they would
-// spend most of what is left on one move (196 cs against 83: a budget of 103 cs), so a bonus may
-// raise the budget to a tenth of the engine's clock at most.
+// spend most of what is left on one move (196 cs against 83: a budget of 103 cs), so a bonus is
+// at most a tenth of the engine's clock.
 constexpr int64_t LEAD_BONUS_CLOCK_SHARE = 10;
 
 // ---- Reserve ----
@@ -182,7 +182,8 @@ int64_t compareWithOpponentClock(int64_t r, int64_t t, int64_t o) {
       r += SMALL_LEAD_BONUS;
     }
     if (o < t - r - BIG_LEAD) r += BIG_LEAD_BONUS;
-    if (r > withoutBonus) r = std::max(withoutBonus, std::min(r, t / LEAD_BONUS_CLOCK_SHARE));
+    const int64_t bonusLimit = std::max<int64_t>(t / LEAD_BONUS_CLOCK_SHARE, 0);
+    r = withoutBonus + std::min(r - withoutBonus, bonusLimit);
     if (r > MIN_BUDGET_TO_CUT_SMALL) {
       if (o >= 2 * t) {
         r = r / 2;

@@ -85,10 +85,10 @@ TEST_F(TimeBudgetTest, ShortClocksUseFixedSharesAndTheIncrement) {
   // A small budget on a comfortable clock gets a second more (9000 / 28 / ... below 400).
   budgetFor(0, 5, 0, 9000, 9000, 1);
   EXPECT_EQ(TimeControl.Responsetime, 9000 / 28 + 100);
-  // 1.6 s left against an opponent with almost nothing: the lead bonus of 2.5 s may raise the
-  // budget to a tenth of the clock, not to all of it.
+  // 1.6 s left against an opponent with almost nothing: of the lead bonus of 1.5 s only a tenth
+  // of the clock is added.
   budgetFor(0, 5, 0, 160, 0, 0);
-  EXPECT_EQ(TimeControl.Responsetime, 16);
+  EXPECT_EQ(TimeControl.Responsetime, 160 / 60 + 16);
   // With next to nothing left, a quarter of the clock is kept back.
   budgetFor(1, 5, 0, 20, 20, 0);
   EXPECT_EQ(TimeControl.Responsetime, 15);
@@ -252,18 +252,22 @@ TEST_F(TimeBudgetTest, SpentClockStopsEvenTheFirstIterations) {
   }
 }
 
-TEST_F(TimeBudgetTest, LeadBonusKeepsToATenthOfAShortClock) {
+TEST_F(TimeBudgetTest, LeadBonusIsATenthOfAShortClockAtMost) {
   // 196 cs against 83: the fixed bonus of a second would have made a budget of 103 cs.
   budgetFor(0, 0, 0, 196, 83, 0);
-  EXPECT_EQ(TimeControl.Responsetime, 196 / 10);
-  // Without a lead there is no bonus to cap: a sixtieth of the clock.
+  EXPECT_EQ(TimeControl.Responsetime, 196 / 60 + 196 / 10);
+  // Without a lead there is no bonus: a sixtieth of the clock.
   budgetFor(0, 0, 0, 196, 196, 0);
   EXPECT_EQ(TimeControl.Responsetime, 196 / 60);
-  // A budget already above a tenth of the clock keeps its size and gets no bonus.
-  budgetFor(40, 0, 0, 1000, 100, 2);
-  TimeControl.movesToGo[WHITE] = 2;
+  // A clock below zero (an interface that does not call flags) gets no bonus at all.
+  budgetFor(0, 0, 0, -20, -300, 0);
+  EXPECT_EQ(TimeControl.Responsetime, 0);
+  // Where the bonus is at most a tenth of the clock it is added whole, however large the budget:
+  // 8 moves left of a period with 200 s.
+  budgetFor(40, 0, 0, 20000, 10000, 2);
+  TimeControl.movesToGo[WHITE] = 8;
   computeTimeBudget();
-  EXPECT_EQ(TimeControl.Responsetime, 500);
+  EXPECT_EQ(TimeControl.Responsetime, 20000 / 8 + 100);
 }
 
 TEST_F(TimeBudgetTest, IterationsStopAtEightyPercent) {
