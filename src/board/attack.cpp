@@ -97,6 +97,29 @@ inline bool lineIsOpen(int a, int b) {
   return true;
 }
 
+// The entry of `square` goes to the end of its list, the later entries one place down: the
+// order a removal and a re-append leave.
+void moveToListEnd(int8_t* list, int count, int square) {
+  for (int i = Board.listIndex[square]; i < count; i++) {
+    list[i] = list[i + 1];
+    Board.listIndex[list[i]] = static_cast<int8_t>(i);
+  }
+  list[count] = static_cast<int8_t>(square);
+  Board.listIndex[square] = static_cast<int8_t>(count);
+}
+
+// 1 when the knight, bishop, rook or queen on p attacks s.
+inline int pieceAttacks(int p, int s) {
+  const int line = LINE_KIND[p][s];
+  switch (Board.pieceAt[p]) {
+    case KNIGHT: return KNIGHT_JUMP[p][s] ? 1 : 0;
+    case BISHOP: return line == DIAGONAL_LINE && lineIsOpen(p, s) ? 1 : 0;
+    case ROOK: return line == STRAIGHT_LINE && lineIsOpen(p, s) ? 1 : 0;
+    case QUEEN: return line != NO_LINE && lineIsOpen(p, s) ? 1 : 0;
+    default: return 0;
+  }
+}
+
 // Walks the rays of `type` from s; 1 at the first occupied square holding `a` or `b` of `side`.
 inline int sliderAttacks(int s, int side, int type, int a, int b) {
   const int8_t* next = BoardTables.nextSquare[type][s];
@@ -120,26 +143,8 @@ int isSquareAttacked(int s, int side) {
   if (Board.pawnAttacks[side][s] != 0) return 1;
   if (BoardTables.distance[s][Board.pieceList[side][0]] == 1) return 1;
   const int8_t* pieces = Board.pieceList[side];
-  for (int i = Board.pieceCount[side]; i >= 1; i--) {
-    const int p = pieces[i];
-    const int line = LINE_KIND[p][s];
-    switch (Board.pieceAt[p]) {
-      case KNIGHT:
-        if (KNIGHT_JUMP[p][s]) return 1;
-        break;
-      case BISHOP:
-        if (line == DIAGONAL_LINE && lineIsOpen(p, s)) return 1;
-        break;
-      case ROOK:
-        if (line == STRAIGHT_LINE && lineIsOpen(p, s)) return 1;
-        break;
-      case QUEEN:
-        if (line != NO_LINE && lineIsOpen(p, s)) return 1;
-        break;
-      default:
-        break;
-    }
-  }
+  for (int i = Board.pieceCount[side]; i >= 1; i--)
+    if (pieceAttacks(pieces[i], s)) return 1;
   return 0;
 }
 
@@ -153,13 +158,57 @@ int isSquareAttackedOnSquares(int s, int side) {
   return BoardTables.distance[s][Board.pieceList[side][0]] == 1 ? 1 : 0;
 }
 
+// The answer of makeMove, isInCheck and unmakeMove, found on the squares alone: the mover's
+// squares are edited in place and put back, and a captured piece no longer attacks (its list
+// entry is skipped, a captured pawn's attack taken off). Like makeMove it leaves the move's
+// to-square in Board.lastTo, which the generator's recapture bonus reads for the next move.
 int leavesKingInCheck(int from, int to, int flags) {
   Ordering.nodes += 1;
-  int side = Board.colorAt[from];
-  Move move{static_cast<int8_t>(from), static_cast<int8_t>(to), 0, flags};
-  makeMove(side, move);
-  int attacked = isSquareAttacked(Board.pieceList[side][0], side ^ 1);
-  unmakeMove(side, move);
+  const int side = Board.colorAt[from];
+  const int opp = side ^ 1;
+  Board.lastTo = static_cast<int8_t>(to);
+  int king = Board.pieceList[side][0];
+  if (king == from) king = to;
+  // The captured piece's square: `to`, or the pawn beside it for en passant.
+  int victimSquare = to;
+  if (flags & EN_PASSANT) victimSquare = rankOf(to) == 5 ? to - 8 : to + 8;
+  const int8_t victim = Board.pieceAt[victimSquare];
+  const int8_t victimColour = Board.colorAt[victimSquare];
+  const int8_t mover = Board.pieceAt[from];
+  const int8_t toPiece = Board.pieceAt[to];
+  const int8_t toColour = Board.colorAt[to];
+  int pawnAttackers = Board.pawnAttacks[opp][king];
+  if (victim == PAWN && (BoardTables.pawnAttackA[opp][victimSquare] == king ||
+                         BoardTables.pawnAttackB[opp][victimSquare] == king)) {
+    pawnAttackers -= 1;
+  }
+  Board.pieceAt[victimSquare] = NONE;
+  Board.colorAt[victimSquare] = EMPTY;
+  Board.pieceAt[to] = mover;
+  Board.colorAt[to] = static_cast<int8_t>(side);
+  Board.pieceAt[from] = NONE;
+  Board.colorAt[from] = EMPTY;
+  int attacked = pawnAttackers != 0 || BoardTables.distance[king][Board.pieceList[opp][0]] == 1;
+  const int8_t* pieces = Board.pieceList[opp];
+  for (int i = Board.pieceCount[opp]; i >= 1 && !attacked; i--) {
+    const int p = pieces[i];
+    if (p == victimSquare) continue;
+    attacked = pieceAttacks(p, king);
+  }
+  Board.pieceAt[from] = mover;
+  Board.colorAt[from] = static_cast<int8_t>(side);
+  Board.pieceAt[to] = toPiece;
+  Board.colorAt[to] = toColour;
+  Board.pieceAt[victimSquare] = victim;
+  Board.colorAt[victimSquare] = victimColour;
+  // Where makeMove and unmakeMove leave them: a promoting pawn and a captured piece at the end of
+  // their lists.
+  if (flags & PROMOTION) moveToListEnd(Board.pawnList[side], Board.pawnCount[side], from);
+  if (victim == PAWN) {
+    moveToListEnd(Board.pawnList[opp], Board.pawnCount[opp], victimSquare);
+  } else if (victim != NONE) {
+    moveToListEnd(Board.pieceList[opp], Board.pieceCount[opp], victimSquare);
+  }
   return attacked;
 }
 
