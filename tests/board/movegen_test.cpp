@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/board.h"
@@ -193,6 +194,38 @@ TEST(MoveGeneration, PickBestTiesKeepFirst) {
   MoveStack.moveStack[last - 1].score = 9;
   pickBest(first, last);
   EXPECT_EQ(MoveStack.moveStack[first].to, before[last - 1 - first].to);  // the first of the equal best
+}
+
+// Selecting the best move over and over must give the order of a plain scan that keeps the first
+// of equal scores, for lists of every length up to a long one, with many equal scores.
+TEST(MoveGeneration, PickBestOrdersAsAPlainScan) {
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 16) & 0x7fff);
+  };
+  for (int length = 1; length <= 70; length++) {
+    for (int round = 0; round < 20; round++) {
+      const int first = 100 + round % 3;
+      const int last = first + length - 1;
+      std::vector<Move> reference;
+      for (int i = 0; i < length; i++) {
+        const int range = round % 2 == 0 ? 4 : 3000;
+        Move m{static_cast<int8_t>(i), static_cast<int8_t>(round), static_cast<int16_t>(next() % range - range / 2), 0};
+        MoveStack.moveStack[first + i] = m;
+        reference.push_back(m);
+      }
+      for (int i = 0; i < length; i++) {
+        int best = i;
+        for (int j = i + 1; j < length; j++)
+          if (reference[j].score > reference[best].score) best = j;
+        std::swap(reference[i], reference[best]);
+        pickBest(first + i, last);
+        ASSERT_EQ(MoveStack.moveStack[first + i].from, reference[i].from) << "length " << length << " pick " << i;
+      }
+      for (int i = 0; i < length; i++) EXPECT_EQ(MoveStack.moveStack[first + i].from, reference[i].from);
+    }
+  }
 }
 
 }  // namespace
