@@ -68,8 +68,10 @@ ScoreEntry& scoreEntryForPosition() {
   return ScoreTable.entries[scoreSlotOf(Board.hashKey)];
 }
 
-void prefetchScoreEntry() {
-  if (ScoreTable.entries != nullptr) __builtin_prefetch(&ScoreTable.entries[scoreSlotOf(Board.hashKey)]);
+void prefetchScoreEntry() { prefetchScoreSlot(Board.hashKey); }
+
+void prefetchScoreSlot(uint32_t key) {
+  if (ScoreTable.entries != nullptr) __builtin_prefetch(&ScoreTable.entries[scoreSlotOf(key)]);
 }
 
 int probeScoreTable(int side, int16_t* score) {

@@ -159,8 +159,8 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       const bool defendedByPawn = Board.pawnAttacks[opp][m.to] != 0 && Board.pieceValue[piece] > victim + DEFENDED_TARGET_SLACK;
       if (hopeless || defendedByPawn) continue;
     }
+    prefetchEntriesAfter(side, m);
     makeMove(side, m);
-    prefetchPositionEntries(opp);
     Ordering.nodes += 1;
     S.quiesceNodes += 1;
     if (ownKingAttackedAfter(side, m, !inCheck)) {

@@ -799,11 +799,13 @@ int searchMoves(Node& n) {
     Move& m = MoveStack.moveStack[i];
     bool made = false;
     if (skipByFutility(n, m, &made)) continue;
-    if (!made) {
+    if (made) {
+      prefetchPositionEntries(n.opp);
+    } else {
+      prefetchEntriesAfter(n.side, m);
       makeMove(n.side, m);
       Ordering.nodes += 1;
     }
-    prefetchPositionEntries(n.opp);
     if (ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
       unmakeMove(n.side, m);
