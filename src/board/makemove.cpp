@@ -315,6 +315,20 @@ uint32_t hashKeyAfter(int side, const Move& move) {
   return key;
 }
 
+uint32_t pawnHashKeyAfter(int side, const Move& move) {
+  const int f = move.from;
+  const int t = move.to;
+  const int32_t flags = move.flags;
+  const auto& z = BoardTables.zobrist;
+  uint32_t key = Board.pawnHashKey;
+  if (flags & EN_PASSANT) return key ^ z[side ^ 1][PAWN][enPassantVictimSquare(t)].lock ^ z[side][PAWN][f].lock ^ z[side][PAWN][t].lock;
+  if (flags & CASTLING) return key;
+  if ((flags & CAPTURE) && Board.pieceAt[t] == PAWN) key ^= z[side ^ 1][PAWN][t].lock;
+  if (Board.pieceAt[f] != PAWN) return key;
+  key ^= z[side][PAWN][f].lock;
+  return (flags & PROMOTION) ? key : key ^ z[side][PAWN][t].lock;
+}
+
 void unmakeMove(int side, const Move& move) {
   int f = move.from;
   int t = move.to;

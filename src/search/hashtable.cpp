@@ -7,6 +7,7 @@
 #include "board/board.h"
 #include "board/makemove.h"
 #include "board/types.h"
+#include "eval/pawnhash.h"
 #include "eval/scoretable.h"
 #include "search/searchstate.h"
 
@@ -70,6 +71,9 @@ void prefetchEntriesAfter(int side, const Move& move) {
   const uint32_t key = hashKeyAfter(side, move);
   prefetchHashEntry(side ^ 1, key);
   prefetchScoreSlot(key);
+  // A move of or onto a pawn brings a pawn structure the table may not hold near at hand.
+  const uint32_t pawnKey = pawnHashKeyAfter(side, move);
+  if (pawnKey != Board.pawnHashKey) prefetchPawnEntry(pawnKey);
 }
 
 // Stores a result of the node at Ordering.ply in the table of `side`. threatFlags != 0
