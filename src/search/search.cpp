@@ -924,6 +924,10 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   // Step 14. Null-move reduction for this node.
   setNullReduction(n);
 
+  // The null move's position, should step 16 try it, is this one with the other side to move:
+  // its entry starts loading before this node's own probe.
+  if (nullFlag == 0 && n.depth > 1 && !n.inCheck) prefetchPositionEntries(n.opp);
+
   // Step 15. Hash table probe.
   int score = 0;
   if (probeNode(n, &score)) return static_cast<int16_t>(score);
