@@ -3,6 +3,7 @@
 #include "board/attack.h"
 
 #include <array>
+#include <cstdint>
 
 #include "board/board.h"
 #include "board/makemove.h"
@@ -108,16 +109,26 @@ void moveToListEnd(int8_t* list, int count, int square) {
   Board.listIndex[square] = static_cast<int8_t>(count);
 }
 
-// 1 when the knight, bishop, rook or queen on p attacks s.
-inline int pieceAttacks(int p, int s) {
-  const int line = LINE_KIND[p][s];
-  switch (Board.pieceAt[p]) {
-    case KNIGHT: return KNIGHT_JUMP[p][s] ? 1 : 0;
-    case BISHOP: return line == DIAGONAL_LINE && lineIsOpen(p, s) ? 1 : 0;
-    case ROOK: return line == STRAIGHT_LINE && lineIsOpen(p, s) ? 1 : 0;
-    case QUEEN: return line != NO_LINE && lineIsOpen(p, s) ? 1 : 0;
-    default: return 0;
+// REACH[a][b]: bit `piece` is set for the knights, bishops, rooks and queens that would attack b
+// from a on an empty board.
+constexpr std::array<std::array<uint8_t, 64>, 64> REACH = [] {
+  std::array<std::array<uint8_t, 64>, 64> reach{};
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      if (KNIGHT_JUMP[a][b]) reach[a][b] |= 1 << KNIGHT;
+      if (LINE_KIND[a][b] == DIAGONAL_LINE) reach[a][b] |= 1 << BISHOP | 1 << QUEEN;
+      if (LINE_KIND[a][b] == STRAIGHT_LINE) reach[a][b] |= 1 << ROOK | 1 << QUEEN;
+    }
   }
+  return reach;
+}();
+
+// 1 when the knight, bishop, rook or queen on p attacks s: it reaches s on an empty board, and a
+// slider's line to s is open.
+inline int pieceAttacks(int p, int s) {
+  const int piece = Board.pieceAt[p];
+  if (((REACH[p][s] >> piece) & 1) == 0) return 0;
+  return piece == KNIGHT || lineIsOpen(p, s) ? 1 : 0;
 }
 
 // Walks the rays of `type` from s; 1 at the first occupied square holding `a` or `b` of `side`.
