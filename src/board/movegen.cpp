@@ -189,10 +189,26 @@ void walkTacticalPawnMoves(int f, int side, int opponent) {
   }
 }
 
+// Every square that holds a man of `colour`.
+uint64_t occupiedBy(int colour) {
+  uint64_t men = 0;
+  for (int i = Board.pieceCount[colour]; i >= 0; i--) men |= uint64_t{1} << Board.pieceList[colour][i];
+  for (int i = Board.pawnCount[colour]; i >= 1; i--) men |= uint64_t{1} << Board.pawnList[colour][i];
+  return men;
+}
+
 void generateTactical(int side, bool withChecks) {
   int opponent = side ^ 1;
   startList();
-  for (int i = Board.pieceCount[side]; i >= 0; i--) walkTacticalPieceMoves(Board.pieceList[side][i], opponent, withChecks);
+  // A piece that reaches no enemy man even on an empty board has no capture to add; without
+  // quiet checks to look for (never for the king) its walk is left out.
+  const uint64_t enemies = occupiedBy(opponent);
+  for (int i = Board.pieceCount[side]; i >= 0; i--) {
+    const int f = Board.pieceList[side][i];
+    const bool checksWanted = withChecks && i != 0;
+    if (!checksWanted && (BoardTables.reachMask[Board.pieceAt[f]][f] & enemies) == 0) continue;
+    walkTacticalPieceMoves(f, opponent, withChecks);
+  }
   for (int i = Board.pawnCount[side]; i >= 1; i--) walkTacticalPawnMoves(Board.pawnList[side][i], side, opponent);
   if (!enPassantIsGenuine(side)) return;
   int ep = Board.epSquare;

@@ -5,10 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "board/attack.h"
 #include "board/board.h"
+#include "board/makemove.h"
 #include "board/movegen.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
+#include "support/perft_suite.h"
 
 namespace {
 
@@ -194,6 +197,45 @@ TEST(MoveGeneration, PickBestTiesKeepFirst) {
   MoveStack.moveStack[last - 1].score = 9;
   pickBest(first, last);
   EXPECT_EQ(MoveStack.moveStack[first].to, before[last - 1 - first].to);  // the first of the equal best
+}
+
+// The captures list holds exactly the full list's captures, queen promotions and en-passant
+// captures, in the full list's order (both walk the pieces from the end of the list, then the
+// pawns); with checks it holds them too, in the same order. Returns the captures compared.
+int compareCaptureLists(const std::string& fen) {
+  std::vector<std::string> expected;
+  for (const Listed& m : listMoves(generateMoves)) {
+    const int kind = m.flags & ~PAWN_SIXTH_SEVENTH;
+    if (kind == CAPTURE || kind == PROMOTION + QUEEN || kind == EN_PASSANT) expected.push_back(m.text);
+  }
+  EXPECT_EQ(texts(listMoves(generateCaptures)), expected) << fen;
+  std::vector<std::string> withChecks;
+  for (const Listed& m : listMoves(generateCapturesAndChecks))
+    if (m.flags != QUIET) withChecks.push_back(m.text);
+  EXPECT_EQ(withChecks, expected) << fen;
+  return static_cast<int>(expected.size());
+}
+
+// Over the perft suite's positions and every position one legal move on.
+TEST(MoveGeneration, CapturesFollowTheFullListOverThePerftSuite) {
+  int compared = 0;
+  for (const PerftCase& c : loadPerftSuite()) {
+    ASSERT_TRUE(setUpPosition(c.fen)) << c.fen;
+    compared += compareCaptureLists(c.fen);
+    const int side = Board.sideToMove;
+    generateMoves(side);
+    const std::vector<Move> moves(MoveStack.moveStack + MoveStack.plyStart[1], MoveStack.moveStack + MoveStack.plyStart[2]);
+    for (const Move& m : moves) {
+      makeMove(side, m);
+      if (!isInCheck(side)) {
+        Board.sideToMove = static_cast<int8_t>(side ^ 1);
+        compared += compareCaptureLists(c.fen + " " + moveText(m.from, m.to, m.flags));
+        Board.sideToMove = static_cast<int8_t>(side);
+      }
+      unmakeMove(side, m);
+    }
+  }
+  EXPECT_GT(compared, 2000);
 }
 
 // Selecting the best move over and over must give the order of a plain scan that keeps the first
