@@ -169,21 +169,70 @@ int isSquareAttackedOnSquares(int s, int side) {
   return BoardTables.distance[s][Board.pieceList[side][0]] == 1 ? 1 : 0;
 }
 
+namespace {
+
+// Where makeMove and unmakeMove leave them: a promoting pawn and a captured piece at the end of
+// their lists.
+void reorderListsAsMakeAndUnmake(int side, int from, int flags, int victimSquare, int victim) {
+  const int opp = side ^ 1;
+  if (flags & PROMOTION) moveToListEnd(Board.pawnList[side], Board.pawnCount[side], from);
+  if (victim == PAWN) {
+    moveToListEnd(Board.pawnList[opp], Board.pawnCount[opp], victimSquare);
+  } else if (victim != NONE) {
+    moveToListEnd(Board.pieceList[opp], Board.pieceCount[opp], victimSquare);
+  }
+}
+
+}  // namespace
+
+uint64_t checkAnswerSquares(int side) {
+  const int opp = side ^ 1;
+  const int king = Board.pieceList[side][0];
+  uint64_t squares = 0;
+  int checkers = 0;
+  // An enemy pawn attacks the king from the squares the king's own pawn would attack from there.
+  for (int p : {BoardTables.pawnAttackA[side][king], BoardTables.pawnAttackB[side][king]}) {
+    if (p < 64 && Board.pieceAt[p] == PAWN && Board.colorAt[p] == opp) {
+      squares |= uint64_t{1} << p;
+      checkers += 1;
+    }
+  }
+  for (int i = Board.pieceCount[opp]; i >= 1; i--) {
+    const int p = Board.pieceList[opp][i];
+    if (!pieceAttacks(p, king)) continue;
+    checkers += 1;
+    squares |= uint64_t{1} << p;
+    if (Board.pieceAt[p] != KNIGHT) {
+      const int step = LINE_STEP[p][king];
+      for (int u = p + step; u != king; u += step) squares |= uint64_t{1} << u;
+    }
+  }
+  if (checkers == 0) return ~uint64_t{0};
+  return checkers == 1 ? squares : 0;
+}
+
 // The answer of makeMove, isInCheck and unmakeMove, found on the squares alone: the mover's
 // squares are edited in place and put back, and a captured piece no longer attacks (its list
 // entry is skipped, a captured pawn's attack taken off). Like makeMove it leaves the move's
 // to-square in Board.lastTo, which the generator's recapture bonus reads for the next move.
-int leavesKingInCheck(int from, int to, int flags) {
+int leavesKingInCheck(int from, int to, int flags) { return leavesKingInCheckAnswering(from, to, flags, ~uint64_t{0}); }
+
+int leavesKingInCheckAnswering(int from, int to, int flags, uint64_t answers) {
   Ordering.nodes += 1;
   const int side = Board.colorAt[from];
   const int opp = side ^ 1;
   Board.lastTo = static_cast<int8_t>(to);
   int king = Board.pieceList[side][0];
-  if (king == from) king = to;
   // The captured piece's square: `to`, or the pawn beside it for en passant.
   int victimSquare = to;
   if (flags & EN_PASSANT) victimSquare = rankOf(to) == 5 ? to - 8 : to + 8;
   const int8_t victim = Board.pieceAt[victimSquare];
+  // A move other than the king's that neither takes the checker nor steps between stays in check.
+  if (king != from && !(flags & EN_PASSANT) && ((answers >> to) & 1) == 0) {
+    reorderListsAsMakeAndUnmake(side, from, flags, victimSquare, victim);
+    return 1;
+  }
+  if (king == from) king = to;
   const int8_t victimColour = Board.colorAt[victimSquare];
   const int8_t mover = Board.pieceAt[from];
   const int8_t toPiece = Board.pieceAt[to];
@@ -212,14 +261,7 @@ int leavesKingInCheck(int from, int to, int flags) {
   Board.colorAt[to] = toColour;
   Board.pieceAt[victimSquare] = victim;
   Board.colorAt[victimSquare] = victimColour;
-  // Where makeMove and unmakeMove leave them: a promoting pawn and a captured piece at the end of
-  // their lists.
-  if (flags & PROMOTION) moveToListEnd(Board.pawnList[side], Board.pawnCount[side], from);
-  if (victim == PAWN) {
-    moveToListEnd(Board.pawnList[opp], Board.pawnCount[opp], victimSquare);
-  } else if (victim != NONE) {
-    moveToListEnd(Board.pieceList[opp], Board.pieceCount[opp], victimSquare);
-  }
+  reorderListsAsMakeAndUnmake(side, from, flags, victimSquare, victim);
   return attacked;
 }
 

@@ -62,10 +62,13 @@ bool enPassantIsGenuine(int side) {
   return rankOf(ep) == victimRank && Board.pieceAt[victim] == PAWN && Board.colorAt[victim] == (side ^ 1);
 }
 
+// The squares that can answer a check to the side whose legal moves are being generated.
+uint64_t checkAnswers = ~uint64_t{0};
+
 // Hands one generated move on: to addMove, or for the in-check generator only when it is legal.
 template <bool Legal>
 inline void add(int from, int to, int32_t flags, int opponent) {
-  if (Legal && leavesKingInCheck(from, to, flags) != 0) return;
+  if (Legal && leavesKingInCheckAnswering(from, to, flags, checkAnswers) != 0) return;
   addMove(from, to, flags, opponent);
 }
 
@@ -118,6 +121,7 @@ template <bool Legal>
 void generateAll(int side) {
   int opponent = side ^ 1;
   startList();
+  if (Legal) checkAnswers = checkAnswerSquares(side);
   for (int i = Board.pieceCount[side]; i >= 0; i--) walkPieceMoves<Legal>(Board.pieceList[side][i], side, opponent);
   for (int i = Board.pawnCount[side]; i >= 1; i--) walkPieceMoves<Legal>(Board.pawnList[side][i], side, opponent);
   if (!Legal && Board.castled[side] == 0) {
@@ -258,7 +262,10 @@ void addMove(int from, int to, int32_t flags, int opponent) {
 
 void generatePieceMoves(int square, int side, int opponent) { walkPieceMoves<false>(square, side, opponent); }
 
-void generateLegalPieceMoves(int square, int side, int opponent) { walkPieceMoves<true>(square, side, opponent); }
+void generateLegalPieceMoves(int square, int side, int opponent) {
+  checkAnswers = checkAnswerSquares(side);
+  walkPieceMoves<true>(square, side, opponent);
+}
 
 void generateMoves(int side) { generateAll<false>(side); }
 

@@ -164,6 +164,11 @@ int compareLeavesKingInCheck(const std::string& fen, bool deeper) {
       EXPECT_EQ(leavesKingInCheck(m.from, m.to, m.flags), full) << where;
       EXPECT_EQ(Ordering.nodes, nodes + 1) << where;
       expectSameLists(reference, Board, where);
+      // Told the squares that answer a check, the test says the same and leaves the same board.
+      Board = start;
+      EXPECT_EQ(leavesKingInCheckAnswering(m.from, m.to, m.flags, checkAnswerSquares(side)), full) << where;
+      EXPECT_EQ(Ordering.nodes, nodes + 2) << where;
+      expectSameLists(reference, Board, where);
       Board = reference;
     }
     if (deeper && full == 0) {
