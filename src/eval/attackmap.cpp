@@ -130,9 +130,8 @@ void enterSlider(int colour, int from, int type) {
   int blocker = NO_BLOCKER;
   int mobility = 0;
   int t = along[from];
-  // A square is the last of its ray when its next square starts the next ray; that is looked
-  // up only where it matters, at a blocker and behind one.
   while (t != from) {
+    const bool lastOnRay = along[t] == nextRay[t];
     if (blocker == NO_BLOCKER) {
       mobility += enterTarget(colour, t, bit);
       if (Board.colorAt[t] == EMPTY) {
@@ -140,11 +139,11 @@ void enterSlider(int colour, int from, int type) {
       } else if (endsRay(colour, from, type, t)) {
         t = nextRay[t];
       } else {
-        if (along[t] != nextRay[t]) blocker = t;
+        if (!lastOnRay) blocker = t;
         t = along[t];
       }
     } else if (Board.colorAt[t] == EMPTY) {
-      if (along[t] == nextRay[t]) blocker = NO_BLOCKER;
+      if (lastOnRay) blocker = NO_BLOCKER;
       t = along[t];
     } else {
       noteLineBehind(colour, type, blocker, t);
