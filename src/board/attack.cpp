@@ -3,6 +3,7 @@
 #include "board/attack.h"
 
 #include <array>
+#include <cstdint>
 
 #include "board/board.h"
 #include "board/makemove.h"
@@ -97,6 +98,39 @@ inline bool lineIsOpen(int a, int b) {
   return true;
 }
 
+// The entry of `square` goes to the end of its list, the later entries one place down: the
+// order a removal and a re-append leave.
+void moveToListEnd(int8_t* list, int count, int square) {
+  for (int i = Board.listIndex[square]; i < count; i++) {
+    list[i] = list[i + 1];
+    Board.listIndex[list[i]] = static_cast<int8_t>(i);
+  }
+  list[count] = static_cast<int8_t>(square);
+  Board.listIndex[square] = static_cast<int8_t>(count);
+}
+
+// REACH[a][b]: bit `piece` is set for the knights, bishops, rooks and queens that would attack b
+// from a on an empty board.
+constexpr std::array<std::array<uint8_t, 64>, 64> REACH = [] {
+  std::array<std::array<uint8_t, 64>, 64> reach{};
+  for (int a = 0; a < 64; a++) {
+    for (int b = 0; b < 64; b++) {
+      if (KNIGHT_JUMP[a][b]) reach[a][b] |= 1 << KNIGHT;
+      if (LINE_KIND[a][b] == DIAGONAL_LINE) reach[a][b] |= 1 << BISHOP | 1 << QUEEN;
+      if (LINE_KIND[a][b] == STRAIGHT_LINE) reach[a][b] |= 1 << ROOK | 1 << QUEEN;
+    }
+  }
+  return reach;
+}();
+
+// 1 when the knight, bishop, rook or queen on p attacks s: it reaches s on an empty board, and a
+// slider's line to s is open.
+inline int pieceAttacks(int p, int s) {
+  const int piece = Board.pieceAt[p];
+  if (((REACH[p][s] >> piece) & 1) == 0) return 0;
+  return piece == KNIGHT || lineIsOpen(p, s) ? 1 : 0;
+}
+
 // Walks the rays of `type` from s; 1 at the first occupied square holding `a` or `b` of `side`.
 inline int sliderAttacks(int s, int side, int type, int a, int b) {
   const int8_t* next = BoardTables.nextSquare[type][s];
@@ -120,26 +154,8 @@ int isSquareAttacked(int s, int side) {
   if (Board.pawnAttacks[side][s] != 0) return 1;
   if (BoardTables.distance[s][Board.pieceList[side][0]] == 1) return 1;
   const int8_t* pieces = Board.pieceList[side];
-  for (int i = Board.pieceCount[side]; i >= 1; i--) {
-    const int p = pieces[i];
-    const int line = LINE_KIND[p][s];
-    switch (Board.pieceAt[p]) {
-      case KNIGHT:
-        if (KNIGHT_JUMP[p][s]) return 1;
-        break;
-      case BISHOP:
-        if (line == DIAGONAL_LINE && lineIsOpen(p, s)) return 1;
-        break;
-      case ROOK:
-        if (line == STRAIGHT_LINE && lineIsOpen(p, s)) return 1;
-        break;
-      case QUEEN:
-        if (line != NO_LINE && lineIsOpen(p, s)) return 1;
-        break;
-      default:
-        break;
-    }
-  }
+  for (int i = Board.pieceCount[side]; i >= 1; i--)
+    if (pieceAttacks(pieces[i], s)) return 1;
   return 0;
 }
 
@@ -153,13 +169,99 @@ int isSquareAttackedOnSquares(int s, int side) {
   return BoardTables.distance[s][Board.pieceList[side][0]] == 1 ? 1 : 0;
 }
 
-int leavesKingInCheck(int from, int to, int flags) {
+namespace {
+
+// Where makeMove and unmakeMove leave them: a promoting pawn and a captured piece at the end of
+// their lists.
+void reorderListsAsMakeAndUnmake(int side, int from, int flags, int victimSquare, int victim) {
+  const int opp = side ^ 1;
+  if (flags & PROMOTION) moveToListEnd(Board.pawnList[side], Board.pawnCount[side], from);
+  if (victim == PAWN) {
+    moveToListEnd(Board.pawnList[opp], Board.pawnCount[opp], victimSquare);
+  } else if (victim != NONE) {
+    moveToListEnd(Board.pieceList[opp], Board.pieceCount[opp], victimSquare);
+  }
+}
+
+}  // namespace
+
+uint64_t checkAnswerSquares(int side) {
+  const int opp = side ^ 1;
+  const int king = Board.pieceList[side][0];
+  uint64_t squares = 0;
+  int checkers = 0;
+  // An enemy pawn attacks the king from the squares the king's own pawn would attack from there.
+  for (int p : {BoardTables.pawnAttackA[side][king], BoardTables.pawnAttackB[side][king]}) {
+    if (p < 64 && Board.pieceAt[p] == PAWN && Board.colorAt[p] == opp) {
+      squares |= uint64_t{1} << p;
+      checkers += 1;
+    }
+  }
+  for (int i = Board.pieceCount[opp]; i >= 1; i--) {
+    const int p = Board.pieceList[opp][i];
+    if (!pieceAttacks(p, king)) continue;
+    checkers += 1;
+    squares |= uint64_t{1} << p;
+    if (Board.pieceAt[p] != KNIGHT) {
+      const int step = LINE_STEP[p][king];
+      for (int u = p + step; u != king; u += step) squares |= uint64_t{1} << u;
+    }
+  }
+  if (checkers == 0) return ~uint64_t{0};
+  return checkers == 1 ? squares : 0;
+}
+
+// The answer of makeMove, isInCheck and unmakeMove, found on the squares alone: the mover's
+// squares are edited in place and put back, and a captured piece no longer attacks (its list
+// entry is skipped, a captured pawn's attack taken off). Like makeMove it leaves the move's
+// to-square in Board.lastTo, which the generator's recapture bonus reads for the next move.
+int leavesKingInCheck(int from, int to, int flags) { return leavesKingInCheckAnswering(from, to, flags, ~uint64_t{0}); }
+
+int leavesKingInCheckAnswering(int from, int to, int flags, uint64_t answers) {
   Ordering.nodes += 1;
-  int side = Board.colorAt[from];
-  Move move{static_cast<int8_t>(from), static_cast<int8_t>(to), 0, flags};
-  makeMove(side, move);
-  int attacked = isSquareAttacked(Board.pieceList[side][0], side ^ 1);
-  unmakeMove(side, move);
+  const int side = Board.colorAt[from];
+  const int opp = side ^ 1;
+  Board.lastTo = static_cast<int8_t>(to);
+  int king = Board.pieceList[side][0];
+  // The captured piece's square: `to`, or the pawn beside it for en passant.
+  int victimSquare = to;
+  if (flags & EN_PASSANT) victimSquare = rankOf(to) == 5 ? to - 8 : to + 8;
+  const int8_t victim = Board.pieceAt[victimSquare];
+  // A move other than the king's that neither takes the checker nor steps between stays in check.
+  if (king != from && !(flags & EN_PASSANT) && ((answers >> to) & 1) == 0) {
+    reorderListsAsMakeAndUnmake(side, from, flags, victimSquare, victim);
+    return 1;
+  }
+  if (king == from) king = to;
+  const int8_t victimColour = Board.colorAt[victimSquare];
+  const int8_t mover = Board.pieceAt[from];
+  const int8_t toPiece = Board.pieceAt[to];
+  const int8_t toColour = Board.colorAt[to];
+  int pawnAttackers = Board.pawnAttacks[opp][king];
+  if (victim == PAWN && (BoardTables.pawnAttackA[opp][victimSquare] == king ||
+                         BoardTables.pawnAttackB[opp][victimSquare] == king)) {
+    pawnAttackers -= 1;
+  }
+  Board.pieceAt[victimSquare] = NONE;
+  Board.colorAt[victimSquare] = EMPTY;
+  Board.pieceAt[to] = mover;
+  Board.colorAt[to] = static_cast<int8_t>(side);
+  Board.pieceAt[from] = NONE;
+  Board.colorAt[from] = EMPTY;
+  int attacked = pawnAttackers != 0 || BoardTables.distance[king][Board.pieceList[opp][0]] == 1;
+  const int8_t* pieces = Board.pieceList[opp];
+  for (int i = Board.pieceCount[opp]; i >= 1 && !attacked; i--) {
+    const int p = pieces[i];
+    if (p == victimSquare) continue;
+    attacked = pieceAttacks(p, king);
+  }
+  Board.pieceAt[from] = mover;
+  Board.colorAt[from] = static_cast<int8_t>(side);
+  Board.pieceAt[to] = toPiece;
+  Board.colorAt[to] = toColour;
+  Board.pieceAt[victimSquare] = victim;
+  Board.colorAt[victimSquare] = victimColour;
+  reorderListsAsMakeAndUnmake(side, from, flags, victimSquare, victim);
   return attacked;
 }
 

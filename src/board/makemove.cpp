@@ -286,6 +286,49 @@ void makeMove(int side, const Move& move) {
   assert(boardIsOk());
 }
 
+uint32_t hashKeyAfter(int side, const Move& move) {
+  const int f = move.from;
+  const int t = move.to;
+  const int32_t flags = move.flags;
+  const int opponent = side ^ 1;
+  const auto& z = BoardTables.zobrist;
+  uint32_t key = Board.hashKey;
+  if (flags & (QUIET | CAPTURE)) {
+    const int piece = Board.pieceAt[f];
+    if (flags & CAPTURE) key ^= z[opponent][Board.pieceAt[t]][t].key;
+    return key ^ z[side][piece][f].key ^ z[side][piece][t].key;
+  }
+  if (flags & EN_PASSANT) {
+    return key ^ z[opponent][PAWN][enPassantVictimSquare(t)].key ^ z[side][PAWN][f].key ^ z[side][PAWN][t].key;
+  }
+  if (flags & CASTLING) {
+    const bool kingSide = t > f;
+    const int rookFrom = kingSide ? f + 3 : f - 4;
+    const int rookTo = kingSide ? t - 1 : t + 1;
+    return key ^ z[side][KING][f].key ^ z[side][KING][t].key ^ z[side][ROOK][rookFrom].key ^ z[side][ROOK][rookTo].key;
+  }
+  if (flags & PROMOTION) {
+    const int victim = Board.pieceAt[t];
+    if (victim != NONE) key ^= z[opponent][victim][t].key;
+    return key ^ z[side][PAWN][f].key ^ z[side][flags & PROMOTION_PIECE_MASK][t].key;
+  }
+  return key;
+}
+
+uint32_t pawnHashKeyAfter(int side, const Move& move) {
+  const int f = move.from;
+  const int t = move.to;
+  const int32_t flags = move.flags;
+  const auto& z = BoardTables.zobrist;
+  uint32_t key = Board.pawnHashKey;
+  if (flags & EN_PASSANT) return key ^ z[side ^ 1][PAWN][enPassantVictimSquare(t)].lock ^ z[side][PAWN][f].lock ^ z[side][PAWN][t].lock;
+  if (flags & CASTLING) return key;
+  if ((flags & CAPTURE) && Board.pieceAt[t] == PAWN) key ^= z[side ^ 1][PAWN][t].lock;
+  if (Board.pieceAt[f] != PAWN) return key;
+  key ^= z[side][PAWN][f].lock;
+  return (flags & PROMOTION) ? key : key ^ z[side][PAWN][t].lock;
+}
+
 void unmakeMove(int side, const Move& move) {
   int f = move.from;
   int t = move.to;

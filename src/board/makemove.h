@@ -60,6 +60,10 @@ void updatePieceList(int side, int square, int mode);
 void updatePawnList(int side, int square, int mode);
 
 void makeMove(int side, const Move& move);
+// Board.hashKey as makeMove(side, move) will leave it, without making the move.
+uint32_t hashKeyAfter(int side, const Move& move);
+// Board.pawnHashKey as makeMove(side, move) will leave it.
+uint32_t pawnHashKeyAfter(int side, const Move& move);
 void unmakeMove(int side, const Move& move);
 
 // The null move passes the turn: a GameHistory record without a move, no en-passant square and

@@ -62,10 +62,13 @@ bool enPassantIsGenuine(int side) {
   return rankOf(ep) == victimRank && Board.pieceAt[victim] == PAWN && Board.colorAt[victim] == (side ^ 1);
 }
 
+// The squares that can answer a check to the side whose legal moves are being generated.
+uint64_t checkAnswers = ~uint64_t{0};
+
 // Hands one generated move on: to addMove, or for the in-check generator only when it is legal.
 template <bool Legal>
 inline void add(int from, int to, int32_t flags, int opponent) {
-  if (Legal && leavesKingInCheck(from, to, flags) != 0) return;
+  if (Legal && leavesKingInCheckAnswering(from, to, flags, checkAnswers) != 0) return;
   addMove(from, to, flags, opponent);
 }
 
@@ -118,6 +121,7 @@ template <bool Legal>
 void generateAll(int side) {
   int opponent = side ^ 1;
   startList();
+  if (Legal) checkAnswers = checkAnswerSquares(side);
   for (int i = Board.pieceCount[side]; i >= 0; i--) walkPieceMoves<Legal>(Board.pieceList[side][i], side, opponent);
   for (int i = Board.pawnCount[side]; i >= 1; i--) walkPieceMoves<Legal>(Board.pawnList[side][i], side, opponent);
   if (!Legal && Board.castled[side] == 0) {
@@ -189,10 +193,26 @@ void walkTacticalPawnMoves(int f, int side, int opponent) {
   }
 }
 
+// Every square that holds a man of `colour`.
+uint64_t occupiedBy(int colour) {
+  uint64_t men = 0;
+  for (int i = Board.pieceCount[colour]; i >= 0; i--) men |= uint64_t{1} << Board.pieceList[colour][i];
+  for (int i = Board.pawnCount[colour]; i >= 1; i--) men |= uint64_t{1} << Board.pawnList[colour][i];
+  return men;
+}
+
 void generateTactical(int side, bool withChecks) {
   int opponent = side ^ 1;
   startList();
-  for (int i = Board.pieceCount[side]; i >= 0; i--) walkTacticalPieceMoves(Board.pieceList[side][i], opponent, withChecks);
+  // A piece that reaches no enemy man even on an empty board has no capture to add; without
+  // quiet checks to look for (never for the king) its walk is left out.
+  const uint64_t enemies = occupiedBy(opponent);
+  for (int i = Board.pieceCount[side]; i >= 0; i--) {
+    const int f = Board.pieceList[side][i];
+    const bool checksWanted = withChecks && i != 0;
+    if (!checksWanted && (BoardTables.reachMask[Board.pieceAt[f]][f] & enemies) == 0) continue;
+    walkTacticalPieceMoves(f, opponent, withChecks);
+  }
   for (int i = Board.pawnCount[side]; i >= 1; i--) walkTacticalPawnMoves(Board.pawnList[side][i], side, opponent);
   if (!enPassantIsGenuine(side)) return;
   int ep = Board.epSquare;
@@ -242,7 +262,10 @@ void addMove(int from, int to, int32_t flags, int opponent) {
 
 void generatePieceMoves(int square, int side, int opponent) { walkPieceMoves<false>(square, side, opponent); }
 
-void generateLegalPieceMoves(int square, int side, int opponent) { walkPieceMoves<true>(square, side, opponent); }
+void generateLegalPieceMoves(int square, int side, int opponent) {
+  checkAnswers = checkAnswerSquares(side);
+  walkPieceMoves<true>(square, side, opponent);
+}
 
 void generateMoves(int side) { generateAll<false>(side); }
 

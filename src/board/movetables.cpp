@@ -130,10 +130,15 @@ void initMoveTables() {
       if (f < 0) continue;
       Ray rays[MAX_DIRECTIONS];
       int rayCount = collectRays(type, m, f, rays);
-      if (isPawnType(type))
+      if (isPawnType(type)) {
         threadPawnRays(type, f, rays, rayCount);
-      else
-        threadPieceRays(type, f, rays, rayCount);
+        continue;
+      }
+      threadPieceRays(type, f, rays, rayCount);
+      uint64_t reach = 0;
+      for (int r = 0; r < rayCount; r++)
+        for (int i = 0; i < rays[r].length; i++) reach |= uint64_t{1} << rays[r].squares[i];
+      BoardTables.reachMask[type][f] = reach;
     }
   }
 }

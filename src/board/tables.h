@@ -12,6 +12,8 @@ struct BoardTablesData {
   // [moveType][from][current]: 32768 bytes each.
   int8_t nextSquare[8][64][64];
   int8_t nextDirection[8][64][64];
+  // [moveType][from]: bit s set for every square the walk from `from` visits on an empty board.
+  uint64_t reachMask[8][64];
   int8_t pawnAttackA[2][64];     // White s+9, Black s-9; 64 = none
   int8_t pawnAttackB[2][64];     // White s+7, Black s-7; 64 = none
   int8_t epOriginA[64];          // capture origin on file - 1 for an en-passant square (or the square)

@@ -79,6 +79,12 @@ int twoAgainstOneBonus(int colour, int edge, int inner, int guard) {
 
 }  // namespace
 
+void prefetchPawnEntry(uint32_t pawnKey) {
+  const char* entry = reinterpret_cast<const char*>(&PawnTable.entries[pawnKey & PAWN_HASH_MASK]);
+  __builtin_prefetch(entry);
+  __builtin_prefetch(entry + sizeof(PawnHashEntry) - 1);
+}
+
 // Empties every entry (key 0) and resets the table's statistics.
 void clearPawnTable() {
   for (PawnHashEntry& entry : PawnTable.entries) entry.key = 0;

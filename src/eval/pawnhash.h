@@ -20,6 +20,9 @@ struct PawnTableData {
 };
 extern PawnTableData PawnTable;
 
+// Starts loading the entry of a pawn structure with this pawnHashKey (48 bytes: both of the cache
+// lines it may touch).
+void prefetchPawnEntry(uint32_t pawnKey);
 // Empties every entry and resets the hit and fill statistics.
 void clearPawnTable();
 // Fills pawnStructureScore, pawnFileInfo, passerSides and the shelters of both colours, from the

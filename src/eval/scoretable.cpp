@@ -79,8 +79,10 @@ ScoreEntry& scoreEntryForPosition() {
 
 void emptyScoreEntryForPosition() { scoreEntryForPosition().flags = SCORE_ENTRY_EMPTY; }
 
-void prefetchScoreEntry() {
-  if (ScoreTable.entries != nullptr) __builtin_prefetch(&ScoreTable.entries[scoreSlotOf(Board.hashKey)]);
+void prefetchScoreEntry() { prefetchScoreSlot(Board.hashKey); }
+
+void prefetchScoreSlot(uint32_t key) {
+  if (ScoreTable.entries != nullptr) __builtin_prefetch(&ScoreTable.entries[scoreSlotOf(key)]);
 }
 
 int probeScoreTable(int side, int16_t* score) {

@@ -47,6 +47,8 @@ void emptyScoreEntryForPosition();
 uint32_t scoreSlotOf(uint32_t key);
 // Starts loading the slot of the current position, ahead of its probe.
 void prefetchScoreEntry();
+// Starts loading the slot of a position with this hashKey.
+void prefetchScoreSlot(uint32_t key);
 // Looks up the current position for `side`; on a hit counts it, stores the cached score in
 // *score, the cached threat code in EvalState.evalThreat and returns 1, else returns 0.
 int probeScoreTable(int side, int16_t* score);

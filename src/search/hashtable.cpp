@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "board/board.h"
+#include "board/makemove.h"
 #include "board/types.h"
+#include "eval/pawnhash.h"
 #include "eval/scoretable.h"
 #include "search/searchstate.h"
 
@@ -49,9 +51,29 @@ HashEntry* probeHash(int side) {
   return e.lock == Board.hashLock ? &e : nullptr;
 }
 
+namespace {
+
+// A 12-byte entry may straddle two cache lines: its first and its last byte are asked for.
+void prefetchHashEntry(int side, uint32_t key) {
+  const char* entry = reinterpret_cast<const char*>(&hashEntryFor(side, key));
+  __builtin_prefetch(entry);
+  __builtin_prefetch(entry + sizeof(HashEntry) - 1);
+}
+
+}  // namespace
+
 void prefetchPositionEntries(int side) {
-  __builtin_prefetch(&hashEntryFor(side, Board.hashKey));
+  prefetchHashEntry(side, Board.hashKey);
   prefetchScoreEntry();
+}
+
+void prefetchEntriesAfter(int side, const Move& move) {
+  const uint32_t key = hashKeyAfter(side, move);
+  prefetchHashEntry(side ^ 1, key);
+  prefetchScoreSlot(key);
+  // A move of or onto a pawn brings a pawn structure the table may not hold near at hand.
+  const uint32_t pawnKey = pawnHashKeyAfter(side, move);
+  if (pawnKey != Board.pawnHashKey) prefetchPawnEntry(pawnKey);
 }
 
 // Stores a result of the node at Ordering.ply in the table of `side`. threatFlags != 0

@@ -9,6 +9,8 @@
 #pragma once
 #include <cstdint>
 
+#include "board/types.h"
+
 struct HashEntry {
   uint32_t lock;
   uint16_t move;
@@ -50,6 +52,9 @@ HashEntry* probeHash(int side);
 // Starts loading the hash entry of `side` and the evaluation cache slot of the current position,
 // so that the probes after a makeMove find them in the cache.
 void prefetchPositionEntries(int side);
+// The same for the position after `side` makes `move`, before the move is made: the entries of
+// the other side's table and the cache slot under the key the move will give.
+void prefetchEntriesAfter(int side, const Move& move);
 
 void storeHash(int side, int score, int depth, int from, int to, int threatFlags, int bound);
 // The lower bound of a null-move cut-off: same replacement test as storeHash, no in-check depth

@@ -95,6 +95,10 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   S.nodeFlags[ply] = 0;
   Ordering.hashMove = 0;
 
+  // The check test of step 4 comes first: it needs no table entry, so it runs while the entry
+  // is still on its way from memory.
+  const bool inCheck = isSquareAttacked(kingSquare(side), opp) != 0;
+
   // Step 3. Hash table probe: a fitting bound answers the node, else its move is tried first.
   if (const HashEntry* e = probeHash(side)) {
     const int s = hashScoreFromStore(e->score, ply);
@@ -105,7 +109,6 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   }
 
   // Step 4. Check.
-  const bool inCheck = isSquareAttacked(kingSquare(side), opp) != 0;
   if (inCheck) S.nodeFlags[ply] |= NODE_IN_CHECK;
 
   // Step 5. Delta-pruning margin, smaller once little material is left.
@@ -159,8 +162,8 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       const bool defendedByPawn = Board.pawnAttacks[opp][m.to] != 0 && Board.pieceValue[piece] > victim + DEFENDED_TARGET_SLACK;
       if (hopeless || defendedByPawn) continue;
     }
+    prefetchEntriesAfter(side, m);
     makeMove(side, m);
-    prefetchPositionEntries(opp);
     Ordering.nodes += 1;
     S.quiesceNodes += 1;
     if (ownKingAttackedAfter(side, m, !inCheck)) {

@@ -799,11 +799,13 @@ int searchMoves(Node& n) {
     Move& m = MoveStack.moveStack[i];
     bool made = false;
     if (skipByFutility(n, m, &made)) continue;
-    if (!made) {
+    if (made) {
+      prefetchPositionEntries(n.opp);
+    } else {
+      prefetchEntriesAfter(n.side, m);
       makeMove(n.side, m);
       Ordering.nodes += 1;
     }
-    prefetchPositionEntries(n.opp);
     if (ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
       unmakeMove(n.side, m);
@@ -921,6 +923,10 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
 
   // Step 14. Null-move reduction for this node.
   setNullReduction(n);
+
+  // The null move's position, should step 16 try it, is this one with the other side to move:
+  // its entry starts loading before this node's own probe.
+  if (nullFlag == 0 && n.depth > 1 && !n.inCheck) prefetchPositionEntries(n.opp);
 
   // Step 15. Hash table probe.
   int score = 0;

@@ -3,7 +3,9 @@
 // generated move of the perft suite's positions and of the positions one move on.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "board/attack.h"
@@ -108,15 +110,92 @@ TEST(IsSquareAttackedOnSquares, SeesSquaresEditedWithoutTheLists) {
     for (int s = 0; s < 64; s++) EXPECT_EQ(isSquareAttackedOnSquares(s, side), referenceIsSquareAttacked(s, side)) << s;
 }
 
-TEST(OwnKingAttackedAfter, AgreesWithTheFullTestOverThePerftSuite) {
+// Runs a comparison of every move (and one move on) from each position of the perft suite;
+// returns the number of moves compared.
+int compareOverThePerftSuite(int (*compare)(const std::string& fen, bool deeper)) {
   int compared = 0;
   for (const PerftCase& c : loadPerftSuite()) {
-    ASSERT_TRUE(setUpPosition(c.fen)) << c.fen;
+    EXPECT_TRUE(setUpPosition(c.fen)) << c.fen;
     Ordering.ply = 1;
     MoveStack.plyStart[1] = 0;
-    compared += compareAfterEveryMove(c.fen, true);
+    compared += compare(c.fen, true);
   }
-  EXPECT_GT(compared, 30000);
+  return compared;
+}
+
+TEST(OwnKingAttackedAfter, AgreesWithTheFullTestOverThePerftSuite) {
+  EXPECT_GT(compareOverThePerftSuite(compareAfterEveryMove), 30000);
+}
+
+// The legality test of the in-check generator edits the squares in place: every generated move of
+// the suite's positions and of the positions one move on (castling aside, which that generator never
+// tries) must answer as makeMove, isInCheck and unmakeMove do, count one node, and leave the board
+// as they leave it: the move's to-square as the last one, and a captured piece (or a promoting pawn)
+// moved to the end of its list, where unmakeMove puts it back.
+void expectSameLists(const BoardData& a, const BoardData& b, const std::string& where) {
+  EXPECT_EQ(std::memcmp(a.pieceAt, b.pieceAt, sizeof a.pieceAt), 0) << where;
+  EXPECT_EQ(std::memcmp(a.colorAt, b.colorAt, sizeof a.colorAt), 0) << where;
+  // The live entries of the lists; slots past the counts hold left-overs.
+  for (int c = WHITE; c <= BLACK; c++) {
+    ASSERT_EQ(a.pieceCount[c], b.pieceCount[c]) << where;
+    ASSERT_EQ(a.pawnCount[c], b.pawnCount[c]) << where;
+    EXPECT_EQ(std::memcmp(a.pieceList[c], b.pieceList[c], a.pieceCount[c] + 1), 0) << where;
+    EXPECT_EQ(std::memcmp(a.pawnList[c] + 1, b.pawnList[c] + 1, a.pawnCount[c]), 0) << where;
+  }
+  // An empty square's entry is a left-over that nobody reads.
+  for (int sq = 0; sq < 64; sq++) {
+    if (a.pieceAt[sq] != NONE) {
+      EXPECT_EQ(a.listIndex[sq], b.listIndex[sq]) << where << " square " << sq;
+    }
+  }
+  EXPECT_EQ(std::memcmp(a.pawnAttacks, b.pawnAttacks, sizeof a.pawnAttacks), 0) << where;
+  EXPECT_EQ(a.lastTo, b.lastTo) << where;
+  EXPECT_EQ(a.hashKey, b.hashKey) << where;
+  EXPECT_EQ(a.gameCount, b.gameCount) << where;
+}
+
+int compareLeavesKingInCheck(const std::string& fen, bool deeper) {
+  const int side = Board.sideToMove;
+  const int ply = Ordering.ply;
+  generateMoves(side);
+  int compared = 0;
+  for (int i = MoveStack.plyStart[ply]; i < MoveStack.plyStart[ply + 1]; i++) {
+    const Move m = MoveStack.moveStack[i];
+    const std::string where = fen + " " + moveText(m.from, m.to, m.flags);
+    const BoardData start = Board;
+    makeMove(side, m);
+    const int full = isInCheck(side);
+    unmakeMove(side, m);
+    if (!(m.flags & CASTLING)) {
+      const BoardData reference = Board;
+      Board = start;
+      const uint64_t nodes = Ordering.nodes;
+      EXPECT_EQ(leavesKingInCheck(m.from, m.to, m.flags), full) << where;
+      EXPECT_EQ(Ordering.nodes, nodes + 1) << where;
+      expectSameLists(reference, Board, where);
+      // Told the squares that answer a check, the test says the same and leaves the same board.
+      Board = start;
+      EXPECT_EQ(leavesKingInCheckAnswering(m.from, m.to, m.flags, checkAnswerSquares(side)), full) << where;
+      EXPECT_EQ(Ordering.nodes, nodes + 2) << where;
+      expectSameLists(reference, Board, where);
+      Board = reference;
+    }
+    if (deeper && full == 0) {
+      makeMove(side, m);
+      Board.sideToMove ^= 1;
+      Ordering.ply = ply + 1;
+      compared += compareLeavesKingInCheck(fen, false);
+      Ordering.ply = ply;
+      Board.sideToMove ^= 1;
+      unmakeMove(side, m);
+    }
+    compared += 1;
+  }
+  return compared;
+}
+
+TEST(LeavesKingInCheck, AgreesWithMakingTheMoveOverThePerftSuite) {
+  EXPECT_GT(compareOverThePerftSuite(compareLeavesKingInCheck), 30000);
 }
 
 // Positions where a single line decides: a pinned piece leaving or keeping its line, the pinner

@@ -14,6 +14,7 @@
 #include "game/takeback.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
+#include "support/perft_suite.h"
 
 namespace {
 
@@ -200,6 +201,28 @@ TEST(Attack, EdgeCases) {
   ASSERT_TRUE(setUpPosition("k7/8/8/8/8/4R3/4R3/K7 w - -"));
   Board.colorAt[E3] = BLACK;
   EXPECT_EQ(isSquareAttackedOnSquares(E4, WHITE), 0);
+}
+
+// The keys a move will give, worked out before it is made (the search's prefetch asks for the
+// table entries under them), are the keys makeMove leaves: every kind of move of the perft suite.
+TEST(MakeMove, KeysAfterAMoveAreKnownBeforeIt) {
+  int compared = 0;
+  for (const PerftCase& c : loadPerftSuite()) {
+    ASSERT_TRUE(setUpPosition(c.fen)) << c.fen;
+    const int side = Board.sideToMove;
+    generateMoves(side);
+    for (int i = MoveStack.plyStart[1]; i < MoveStack.plyStart[2]; i++) {
+      const Move m = MoveStack.moveStack[i];
+      const uint32_t key = hashKeyAfter(side, m);
+      const uint32_t pawnKey = pawnHashKeyAfter(side, m);
+      makeMove(side, m);
+      EXPECT_EQ(key, Board.hashKey) << c.fen << " " << moveText(m.from, m.to, m.flags);
+      EXPECT_EQ(pawnKey, Board.pawnHashKey) << c.fen << " " << moveText(m.from, m.to, m.flags);
+      unmakeMove(side, m);
+      compared += 1;
+    }
+  }
+  EXPECT_GT(compared, 1500);
 }
 
 TEST(Attack, LeavesKingInCheckCountsOneNodeEach) {

@@ -2,12 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "board/attack.h"
 #include "board/board.h"
+#include "board/makemove.h"
 #include "board/movegen.h"
 #include "search/searchstate.h"
 #include "support/board_fixture.h"
+#include "support/perft_suite.h"
 
 namespace {
 
@@ -193,6 +197,77 @@ TEST(MoveGeneration, PickBestTiesKeepFirst) {
   MoveStack.moveStack[last - 1].score = 9;
   pickBest(first, last);
   EXPECT_EQ(MoveStack.moveStack[first].to, before[last - 1 - first].to);  // the first of the equal best
+}
+
+// The captures list holds exactly the full list's captures, queen promotions and en-passant
+// captures, in the full list's order (both walk the pieces from the end of the list, then the
+// pawns); with checks it holds them too, in the same order. Returns the captures compared.
+int compareCaptureLists(const std::string& fen) {
+  std::vector<std::string> expected;
+  for (const Listed& m : listMoves(generateMoves)) {
+    const int kind = m.flags & ~PAWN_SIXTH_SEVENTH;
+    if (kind == CAPTURE || kind == PROMOTION + QUEEN || kind == EN_PASSANT) expected.push_back(m.text);
+  }
+  EXPECT_EQ(texts(listMoves(generateCaptures)), expected) << fen;
+  std::vector<std::string> withChecks;
+  for (const Listed& m : listMoves(generateCapturesAndChecks))
+    if (m.flags != QUIET) withChecks.push_back(m.text);
+  EXPECT_EQ(withChecks, expected) << fen;
+  return static_cast<int>(expected.size());
+}
+
+// Over the perft suite's positions and every position one legal move on.
+TEST(MoveGeneration, CapturesFollowTheFullListOverThePerftSuite) {
+  int compared = 0;
+  for (const PerftCase& c : loadPerftSuite()) {
+    ASSERT_TRUE(setUpPosition(c.fen)) << c.fen;
+    compared += compareCaptureLists(c.fen);
+    const int side = Board.sideToMove;
+    generateMoves(side);
+    const std::vector<Move> moves(MoveStack.moveStack + MoveStack.plyStart[1], MoveStack.moveStack + MoveStack.plyStart[2]);
+    for (const Move& m : moves) {
+      makeMove(side, m);
+      if (!isInCheck(side)) {
+        Board.sideToMove = static_cast<int8_t>(side ^ 1);
+        compared += compareCaptureLists(c.fen + " " + moveText(m.from, m.to, m.flags));
+        Board.sideToMove = static_cast<int8_t>(side);
+      }
+      unmakeMove(side, m);
+    }
+  }
+  EXPECT_GT(compared, 2000);
+}
+
+// Selecting the best move over and over must give the order of a plain scan that keeps the first
+// of equal scores, for lists of every length up to a long one, with many equal scores.
+TEST(MoveGeneration, PickBestOrdersAsAPlainScan) {
+  uint32_t state = 12345;
+  auto next = [&state] {
+    state = state * 1103515245u + 12345u;
+    return static_cast<int>((state >> 16) & 0x7fff);
+  };
+  for (int length = 1; length <= 70; length++) {
+    for (int round = 0; round < 20; round++) {
+      const int first = 100 + round % 3;
+      const int last = first + length - 1;
+      std::vector<Move> reference;
+      for (int i = 0; i < length; i++) {
+        const int range = round % 2 == 0 ? 4 : 3000;
+        Move m{static_cast<int8_t>(i), static_cast<int8_t>(round), static_cast<int16_t>(next() % range - range / 2), 0};
+        MoveStack.moveStack[first + i] = m;
+        reference.push_back(m);
+      }
+      for (int i = 0; i < length; i++) {
+        int best = i;
+        for (int j = i + 1; j < length; j++)
+          if (reference[j].score > reference[best].score) best = j;
+        std::swap(reference[i], reference[best]);
+        pickBest(first + i, last);
+        ASSERT_EQ(MoveStack.moveStack[first + i].from, reference[i].from) << "length " << length << " pick " << i;
+      }
+      for (int i = 0; i < length; i++) EXPECT_EQ(MoveStack.moveStack[first + i].from, reference[i].from);
+    }
+  }
 }
 
 }  // namespace
