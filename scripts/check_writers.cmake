@@ -10,17 +10,14 @@ if(NOT SOURCE_DIR)
 endif()
 
 # Owners besides the declaring header's pair, as path prefixes under src/:
-#   - the search fills its own record and the move-ordering inputs and scores its move lists; the
-#     legality test counts its nodes; the search keeps the material balance of each ply;
+#   - the search layer fills its own record, and scores and marks the moves of its own lists;
 #   - every file of the evaluation writes its part of the evaluation's working data;
 #   - the table sizing allocates the hash tables; the move tables are filled by their own routine;
 #   - the legality test answers as make, in-check test and unmake would, by editing the mover's
 #     squares in place and putting them back, and leaves the lists and last to-square as they would.
 set(EXTRA_OWNERS_Board "board/makemove." "board/setup." "board/attack.cpp")
 set(EXTRA_OWNERS_SearchState "search/")
-set(EXTRA_OWNERS_Ordering "search/search.cpp" "search/quiesce.cpp" "board/attack.cpp")
 set(EXTRA_OWNERS_MoveStack "search/search.cpp" "search/quiesce.cpp")
-set(EXTRA_OWNERS_EvalContext "search/search.cpp")
 set(EXTRA_OWNERS_EvalState "eval/")
 set(EXTRA_OWNERS_HashTable "search/tablesize.cpp")
 set(EXTRA_OWNERS_BoardTables "board/movetables.cpp")

@@ -218,7 +218,7 @@ uint64_t checkAnswerSquares(int side) {
 int leavesKingInCheck(int from, int to, int flags) { return leavesKingInCheckAnswering(from, to, flags, ~uint64_t{0}); }
 
 int leavesKingInCheckAnswering(int from, int to, int flags, uint64_t answers) {
-  Ordering.nodes += 1;
+  countNode();
   const int side = Board.colorAt[from];
   const int opp = side ^ 1;
   Board.lastTo = static_cast<int8_t>(to);

@@ -28,3 +28,5 @@ void clearMoveStack();
 
 // The moves of `ply` start at the bottom of the stack: nothing is generated below them.
 inline void startPlyAtStackBottom(int ply) { MoveStack.plyStart[ply] = 0; }
+// The list of ply + 1 starts where the list of `ply` starts: that list is empty for now.
+inline void startEmptyListAfter(int ply) { MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply]; }

@@ -31,6 +31,20 @@ inline void countNode() { Ordering.nodes += 1; }
 inline void resetNodeCount() { Ordering.nodes = 0; }
 // The move the hash table suggests at the node under search (0: none).
 inline void setHashMove(uint16_t code) { Ordering.hashMove = code; }
+// A mate-range best move at `ply`: tried first there until another replaces it.
+inline void setBestAtPly(int ply, uint16_t code) { Ordering.bestAtPly[ply] = code; }
+// A quiet move that cut off at `ply` becomes its first killer; the old first becomes the second.
+inline void noteKiller(int ply, uint16_t code) {
+  if (code == Ordering.killer1[ply]) return;
+  Ordering.killer2[ply] = Ordering.killer1[ply];
+  Ordering.killer1[ply] = code;
+}
+// A quiet move's history grows by `bonus` while it is below `limit`.
+inline void addHistory(int side, uint16_t code, int bonus, int limit) {
+  if (Ordering.history[side][code] < limit) {
+    Ordering.history[side][code] = static_cast<int16_t>(Ordering.history[side][code] + bonus);
+  }
+}
 // The principal variation pv[1..lastPly] seeds the killers of the next iteration: its move at a
 // ply becomes that ply's first killer (one that already is keeps its place), the second killer
 // is cleared, and every ply after the variation ends loses both; no best move per ply.

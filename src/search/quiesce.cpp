@@ -93,7 +93,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
   if (ply >= MAX_SEARCH_PLY) return static_cast<int16_t>(beta);
   if (ply > S.maxDepthReached) S.maxDepthReached = static_cast<int8_t>(ply);
   S.nodeFlags[ply] = 0;
-  Ordering.hashMove = 0;
+  setHashMove(0);
 
   // The check test of step 4 comes first: it needs no table entry, so it runs while the entry
   // is still on its way from memory.
@@ -105,14 +105,14 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     if ((e->flags & BOUND_EXACT) || ((e->flags & BOUND_LOWER) && s >= beta) || ((e->flags & BOUND_UPPER) && s <= alpha)) {
       return static_cast<int16_t>(s);
     }
-    Ordering.hashMove = e->move;
+    setHashMove(e->move);
   }
 
   // Step 4. Check.
   if (inCheck) S.nodeFlags[ply] |= NODE_IN_CHECK;
 
   // Step 5. Delta-pruning margin, smaller once little material is left.
-  MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
+  startEmptyListAfter(ply);
   const bool ending = Board.pieceMaterial[WHITE] + Board.pieceMaterial[BLACK] <= Board.pieceValue[QUEEN];
   int margin = ending ? DELTA_MARGIN_ENDING : DELTA_MARGIN;
 
@@ -164,7 +164,7 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
     }
     prefetchEntriesAfter(side, m);
     makeMove(side, m);
-    Ordering.nodes += 1;
+    countNode();
     S.quiesceNodes += 1;
     if (ownKingAttackedAfter(side, m, !inCheck)) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
@@ -176,9 +176,9 @@ int16_t quiesce(int side, int qdepth, int alpha, int beta) {
       unmakeMove(side, m);
       continue;
     }
-    Ordering.ply += 1;
+    enterNextPly();
     const int v = -quiesce(opp, qdepth + 1, -beta, -alpha);
-    Ordering.ply -= 1;
+    returnToPreviousPly();
     m.score = static_cast<int16_t>(v);
     unmakeMove(side, m);
     searched = true;

@@ -149,7 +149,7 @@ bool kingKnownSafe(const Node& n) { return n.nullFlag == 0 && !n.inCheck; }
 bool makeLegalMove(const Node& n, const Move& m) {
   makeMove(n.side, m);
   prefetchPositionEntries(n.opp);
-  Ordering.nodes += 1;
+  countNode();
   if (!ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) return true;
   unmakeMove(n.side, m);
   return false;
@@ -158,9 +158,9 @@ bool makeLegalMove(const Node& n, const Move& m) {
 // Searches the position after the already made move m, one ply deeper.
 int searchChild(const Node& n, const Move& m, int depth, int alpha, int beta, int nullFlag, int cutFlag) {
   S.captureSquare[Ordering.ply] = static_cast<int8_t>(isCapture(m) ? m.to + 1 : 0);
-  Ordering.ply += 1;
+  enterNextPly();
   const int v = -search(n.opp, depth, alpha, beta, nullFlag, cutFlag);
-  Ordering.ply -= 1;
+  returnToPreviousPly();
   return v;
 }
 
@@ -176,17 +176,17 @@ NullMoveUndo enterNullMove() {
   const NullMoveUndo undo{Ordering.hashMove, Board.lastTo};
   S.captureSquare[Ordering.ply] = 0;
   makeNullMove();
-  Ordering.nodes += 1;
-  Ordering.ply += 1;
+  countNode();
+  enterNextPly();
   S.nullMoves[Ordering.ply] += 1;
   return undo;
 }
 
 void leaveNullMove(const NullMoveUndo& undo) {
   S.nullMoves[Ordering.ply] -= 1;
-  Ordering.ply -= 1;
+  returnToPreviousPly();
   unmakeNullMove(undo.lastTo);
-  Ordering.hashMove = undo.hashMove;
+  setHashMove(undo.hashMove);
 }
 
 // The conditions under which a mate threat extends the node (steps 15 and 16).
@@ -410,7 +410,7 @@ void setNullReduction(const Node& n) {
 // Returns true with *score when the table answers the node.
 bool probeNode(Node& n, int* score) {
   const int ply = Ordering.ply;
-  Ordering.hashMove = 0;
+  setHashMove(0);
   const HashEntry* e = probeHash(n.side);
   if (e == nullptr) return false;
   if (e->flags & HASH_MATE_THREAT) {
@@ -425,7 +425,7 @@ bool probeNode(Node& n, int* score) {
     n.noNull = 1;
   }
   if (e->depth < n.depth) {
-    Ordering.hashMove = e->move;
+    setHashMove(e->move);
     if (n.beta <= e->score && (e->flags & BOUND_UPPER) == 0) {
       n.hashState = HASH_FAIL_HIGH;
       return false;
@@ -439,7 +439,7 @@ bool probeNode(Node& n, int* score) {
       *score = s;
       return true;
     }
-    Ordering.hashMove = e->move;
+    setHashMove(e->move);
   }
   if (Ordering.hashMove != 0) n.hashState = HASH_MOVE_ONLY;
   return false;
@@ -462,7 +462,7 @@ bool tryNullMove(Node& n, int* score) {
   S.nullTries[n.side] += 1;
   // The node has no list yet: the null move's subtree must stack its lists right after the
   // parent's, not after whatever an earlier node of this ply left in plyStart[ply + 1].
-  MoveStack.plyStart[ply + 1] = MoveStack.plyStart[ply];
+  startEmptyListAfter(ply);
   const NullMoveUndo undo = enterNullMove();
   int v;
   if (r + 1 < n.depth) {
@@ -649,7 +649,7 @@ bool skipByFutility(Node& n, const Move& m, bool* made) {
   const int enemyKing = kingSquare(n.opp);
   if (mightGiveCheck(m, enemyKing)) {
     makeMove(n.side, m);
-    Ordering.nodes += 1;
+    countNode();
     if (isSquareAttacked(enemyKing, n.side)) {
       *made = true;
       return false;
@@ -665,7 +665,7 @@ bool skipByFutility(Node& n, const Move& m, bool* made) {
 // The move searched at full depth (one ply more than in the loop), window (alpha, beta).
 int researchMove(const Node& n, Move& m) {
   makeMove(n.side, m);
-  Ordering.nodes += 1;
+  countNode();
   S.extensions[Ordering.ply] += 1;
   const int v = searchChild(n, m, n.depth, -n.beta, -n.alpha, 0, n.cutFlag);
   S.extensions[Ordering.ply] -= 1;
@@ -764,17 +764,12 @@ void updateOrdering(const Node& n, const Move& m) {
   const int ply = Ordering.ply;
   const uint16_t code = moveCodeOf(m.from, m.to);
   if (n.best > MATE_RANGE && m.to != toSquareOfRecord(Board.gameCount)) {
-    Ordering.bestAtPly[ply] = code;
+    setBestAtPly(ply, code);
     return;
   }
   if (isCapture(m)) return;
-  if (code != Ordering.killer1[ply]) {
-    Ordering.killer2[ply] = Ordering.killer1[ply];
-    Ordering.killer1[ply] = code;
-  }
-  if (Ordering.history[n.side][code] < HISTORY_LIMIT) {
-    Ordering.history[n.side][code] = static_cast<int16_t>(Ordering.history[n.side][code] + n.depth * n.depth);
-  }
+  noteKiller(ply, code);
+  addHistory(n.side, code, n.depth * n.depth, HISTORY_LIMIT);
 }
 
 int finishNode(const Node& n) {
@@ -804,7 +799,7 @@ int searchMoves(Node& n) {
     } else {
       prefetchEntriesAfter(n.side, m);
       makeMove(n.side, m);
-      Ordering.nodes += 1;
+      countNode();
     }
     if (ownKingAttackedAfter(n.side, m, kingKnownSafe(n))) {
       m.score = static_cast<int16_t>(ply - MATE_SCORE);
@@ -897,7 +892,7 @@ int16_t search(int side, int depth, int alpha, int beta, int nullFlag, int cutFl
   }
 
   // Step 6. Material balance at this ply.
-  EvalContext.materialBalance[ply] = static_cast<int16_t>(Board.material[side] - Board.material[n.opp]);
+  setMaterialBalance(ply, static_cast<int16_t>(Board.material[side] - Board.material[n.opp]));
 
   // Step 7. Maximum ply: the node returns beta; the deepest ply reached is kept.
   if (ply >= MAX_SEARCH_PLY) return static_cast<int16_t>(beta);
