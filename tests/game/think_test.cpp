@@ -170,7 +170,9 @@ TEST(ThinkBinaryTest, FixedTimeMovesWithinItsSecond) {
   const auto move = engine.waitForLineStartingWith("1. ... ");
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   ASSERT_TRUE(move.has_value());
-  EXPECT_GT(seconds, 0.9);  // the clock, not the depth, ends this search
+  // The clock, not the depth, ends this search, at 0.9 s by the engine's clock, which counts whole
+  // centiseconds from a start it truncates (and looks often at so short a budget).
+  EXPECT_GT(seconds, 0.85);
   EXPECT_LT(seconds, 2.5);
   engine.writeLine("quit");
   EXPECT_TRUE(engine.waitForExit().exited);
