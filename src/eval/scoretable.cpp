@@ -58,7 +58,18 @@ struct SlotDivisor {
 };
 SlotDivisor slotDivisor;
 
-__extension__ typedef unsigned __int128 Uint128;
+// The upper 64 bits of low * d, d below 2^32.
+inline uint64_t highHalfOfProduct(uint64_t low, uint32_t d) {
+#if defined(__SIZEOF_INT128__)
+  __extension__ typedef unsigned __int128 Uint128;
+  return static_cast<uint64_t>((static_cast<Uint128>(low) * d) >> 64);
+#else
+  // 32-bit targets: the two halves of low, each product below 2^64, and their sum too.
+  const uint64_t upper = (low >> 32) * d;
+  const uint64_t lower = (low & 0xFFFFFFFFu) * d;
+  return (upper + (lower >> 32)) >> 32;
+#endif
+}
 
 }  // namespace
 
@@ -69,7 +80,7 @@ uint32_t scoreSlotOf(uint32_t key) {
     slotDivisor.multiplier = UINT64_MAX / d + 1;
   }
   const uint64_t low = slotDivisor.multiplier * key;
-  return static_cast<uint32_t>((static_cast<Uint128>(low) * d) >> 64);
+  return static_cast<uint32_t>(highHalfOfProduct(low, d));
 }
 
 ScoreEntry& scoreEntryForPosition() {

@@ -15,6 +15,11 @@ constexpr std::size_t HUGE_PAGE_BYTES = 2 * 1024 * 1024;
 
 void* allocateLargeBlock(std::size_t bytes) {
   if (bytes < HUGE_PAGE_BYTES) return std::malloc(bytes);
+#if defined(_WIN32)
+  // Windows' C runtime has no aligned block that free releases, and its large pages need a
+  // privilege interfaces do not have: a plain block.
+  return std::malloc(bytes);
+#else
   // aligned_alloc wants a size that is a multiple of the alignment.
   const std::size_t rounded = (bytes + HUGE_PAGE_BYTES - 1) / HUGE_PAGE_BYTES * HUGE_PAGE_BYTES;
   void* block = std::aligned_alloc(HUGE_PAGE_BYTES, rounded);
@@ -23,4 +28,5 @@ void* allocateLargeBlock(std::size_t bytes) {
   if (block != nullptr) madvise(block, rounded, MADV_HUGEPAGE);
 #endif
   return block;
+#endif
 }
