@@ -102,6 +102,9 @@ book: build
 # Windows executables, cross-compiled with mingw-w64 and linked statically:
 # build/windows64/vostrel.exe and build/windows32/vostrel.exe.
 windows:
+	command -v x86_64-w64-mingw32-g++ >/dev/null && command -v i686-w64-mingw32-g++ >/dev/null || \
+	  { apt-get update -q && apt-get install -y g++-mingw-w64-x86-64 g++-mingw-w64-i686; } || \
+	  { sudo apt-get update -q && sudo apt-get install -y g++-mingw-w64-x86-64 g++-mingw-w64-i686; }
 	cmake -S . -B build/windows64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 	cmake --build build/windows64 -j $(JOBS)
 	cmake -S . -B build/windows32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake
